@@ -1,0 +1,73 @@
+#include "hw/hw_channel.h"
+
+#include "platform/platform.h"
+
+int32_t driverLoaded = 0;
+
+int32_t loadDriver() { return platformChannel().loadDriver(); }
+
+void unloadDriver() { platformChannel().unloadDriver(); }
+
+int32_t openDevice()
+{
+    if (driverLoaded == 0) return 0;
+    ChannelBackend& channel = platformChannel();
+    if (channel.openDevice() != 0) return 1;
+    if (!channel.reloadOnOpenFailure()) return 0;
+    // The service may have been stopped from outside: install it once more.
+    driverLoaded = channel.loadDriver();
+    if (driverLoaded == 0) return 0;
+    return channel.openDevice();
+}
+
+void closeDevice() { platformChannel().closeDevice(); }
+
+int32_t readPortByte(uint32_t port, uint8_t& value)
+{
+    value = 0;
+    uint8_t read = 0;
+    if (platformChannel().inByte(port, read) == 0) return 0;
+    value = read;
+    return 1;
+}
+
+int32_t readPortDword(uint32_t port, uint32_t& value)
+{
+    value = 0;
+    uint32_t read = 0;
+    if (platformChannel().inDword(port, read) == 0) return 0;
+    value = read;
+    return 1;
+}
+
+int32_t writePortByte(uint32_t port, uint8_t value) { return platformChannel().outByte(port, value); }
+
+int32_t writePortDword(uint32_t port, uint32_t value) { return platformChannel().outDword(port, value); }
+
+int32_t checkPortByte(uint32_t port, uint8_t expected)
+{
+    uint8_t value = 0;
+    return readPortByte(port, value) != 0 && value == expected ? 1 : 0;
+}
+
+int32_t checkPortDword(uint32_t port, uint32_t expected)
+{
+    uint32_t value = 0;
+    return readPortDword(port, value) != 0 && value == expected ? 1 : 0;
+}
+
+int32_t readMsr(uint32_t index, uint32_t& high, uint32_t& low)
+{
+    if (driverLoaded == 0) return 0;
+    uint32_t readLow = 0;
+    uint32_t readHigh = 0;
+    if (platformChannel().readMsr(index, readLow, readHigh) == 0) {
+        showMessage("Device does not support the requested API", "error", kIconError);
+        return 0;
+    }
+    high = readHigh;
+    low = readLow;
+    return 1;
+}
+
+void resetHwChannel() { driverLoaded = 0; }

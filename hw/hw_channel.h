@@ -1,0 +1,31 @@
+// The hardware channel: the one gateway to I/O ports and model-specific
+// registers. These functions keep the contracts every caller relies on; the
+// installed platform back end does the actual access.
+#pragma once
+
+#include <cstdint>
+
+// Last result of loadDriver as recorded by start-up and by openDevice's
+// re-install. Gates openDevice, readMsr and the PCI scan.
+extern int32_t driverLoaded;
+
+int32_t loadDriver();
+void unloadDriver();
+// 1 when the device is open. A failed open loads the driver once more and
+// retries once where the back end asks for it.
+int32_t openDevice();
+void closeDevice();
+
+// Reads set their output to 0 first, so a failed read yields 0.
+int32_t readPortByte(uint32_t port, uint8_t& value);
+int32_t readPortDword(uint32_t port, uint32_t& value);
+int32_t writePortByte(uint32_t port, uint8_t value);
+int32_t writePortDword(uint32_t port, uint32_t value);
+// 1 only when the read succeeded and gave exactly `expected`.
+int32_t checkPortByte(uint32_t port, uint8_t expected);
+int32_t checkPortDword(uint32_t port, uint32_t expected);
+// High half first, low half second; both left untouched on failure.
+int32_t readMsr(uint32_t index, uint32_t& high, uint32_t& low);
+
+// Back to the state of process start (for tests).
+void resetHwChannel();

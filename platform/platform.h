@@ -1,0 +1,105 @@
+// The platform seam: everything the logic needs from the machine it runs on.
+// One Platform is installed at start-up; the logic folders call through it and
+// never ask which back end is behind it.
+#pragma once
+
+#include <cstdint>
+
+// Message box icons, with the values the Win32 API gives them.
+enum : uint32_t {
+    kIconError = 0x10,
+    kIconWarning = 0x30,
+};
+
+// Access path of the hardware channel. The channel contracts (zeroed reads,
+// driverLoaded gating, readMsr's message) live in hw/hw_channel; a back end
+// only reaches the hardware.
+class ChannelBackend {
+public:
+    // Registers and starts the driver (or probes the VxD). May show its own
+    // failure box through the platform's notifier. 1 = ready.
+    virtual int32_t loadDriver() = 0;
+    // Stops and removes the driver; a second call does nothing.
+    virtual void unloadDriver() = 0;
+    // One attempt to open the device. 1 = open.
+    virtual int32_t openDevice() = 0;
+    // True when a failed open should load the driver again and retry once
+    // (the service may have been stopped from outside).
+    virtual bool reloadOnOpenFailure() const = 0;
+    virtual void closeDevice() = 0;
+    virtual int32_t inByte(uint32_t port, uint8_t& value) = 0;
+    virtual int32_t inDword(uint32_t port, uint32_t& value) = 0;
+    virtual int32_t outByte(uint32_t port, uint8_t value) = 0;
+    virtual int32_t outDword(uint32_t port, uint32_t value) = 0;
+    // Reads a model-specific register; no message on failure.
+    virtual int32_t readMsr(uint32_t index, uint32_t& low, uint32_t& high) = 0;
+
+protected:
+    ~ChannelBackend() = default;
+};
+
+struct CpuidRegs {
+    uint32_t eax, ebx, ecx, edx;
+};
+
+// The processor the program runs on: CPUID and the time-stamp counter.
+class Processor {
+public:
+    virtual CpuidRegs cpuid(uint32_t leaf) = 0;
+    virtual uint64_t readTsc() = 0;
+
+protected:
+    ~Processor() = default;
+};
+
+// Saved process and thread priorities, opaque to the logic.
+struct SavedPriority {
+    int32_t processClass;
+    int32_t threadPriority;
+};
+
+// Time: the high-resolution performance counter, priorities and sleeping.
+class Timing {
+public:
+    // Counts per second; 0 when there is no performance counter.
+    virtual int64_t perfFrequency() = 0;
+    virtual int64_t perfCounter() = 0;
+    // Raises the process to real-time and the thread to time-critical
+    // priority where the platform allows it.
+    virtual SavedPriority raisePriority() = 0;
+    // Restores the thread's priority first, then the process's class.
+    virtual void restorePriority(const SavedPriority& saved) = 0;
+    virtual void sleepMs(uint32_t milliseconds) = 0;
+
+protected:
+    ~Timing() = default;
+};
+
+// Modal message boxes with no owner window and an OK button.
+class Notifier {
+public:
+    virtual void showMessage(const char* text, const char* caption, uint32_t icon) = 0;
+
+protected:
+    ~Notifier() = default;
+};
+
+struct Platform {
+    ChannelBackend* channel;
+    Processor* processor;
+    Timing* timing;
+    Notifier* notifier;
+};
+
+// Installs the platform that every later call goes through.
+void installPlatform(const Platform& platform);
+const Platform& currentPlatform();
+
+// Shorthands for the logic folders.
+inline ChannelBackend& platformChannel() { return *currentPlatform().channel; }
+inline Processor& platformProcessor() { return *currentPlatform().processor; }
+inline Timing& platformTiming() { return *currentPlatform().timing; }
+inline void showMessage(const char* text, const char* caption, uint32_t icon)
+{
+    currentPlatform().notifier->showMessage(text, caption, icon);
+}

@@ -1,0 +1,72 @@
+// The simulated board: answers port cycles and MSR reads the way the chips
+// of a QZ8-II (or of one of its variants) do. No heap, no exceptions, no RTTI:
+// a stand-in driver may host it.
+#pragma once
+
+#include <cstdint>
+
+#include "sim/board_layouts.h"
+#include "sim/pci_space.h"
+#include "sim/port_access.h"
+#include "sim/scenario.h"
+#include "sim/virtual_clock.h"
+
+namespace sim {
+
+class Board {
+public:
+    // An I/O cycle on the LPC side takes about a microsecond.
+    static constexpr uint64_t kPortCycleNs = 1000;
+
+    Board() { configure(Scenario{}); }
+    explicit Board(const Scenario& scenario) { configure(scenario); }
+
+    void configure(const Scenario& scenario);
+    const Scenario& scenario() const { return scenario_; }
+
+    // Every cycle completes: a port nothing claims reads all ones.
+    uint32_t portIn(uint16_t port, Width width);
+    void portOut(uint16_t port, Width width, uint32_t value);
+
+    // MSRs answer from a table; false for an index the processor lacks.
+    bool readMsr(uint32_t index, uint64_t& value) const;
+    void setMsr(uint32_t index, uint64_t value);
+
+    VirtualClock& clock() { return clock_; }
+    const VirtualClock& clock() const { return clock_; }
+    PciSpace& pci() { return pci_; }
+    const PciSpace& pci() const { return pci_; }
+
+    void setObserver(PortObserver* observer) { observer_ = observer; }
+    // A write to the ICH's reset control register (0xCF9) with bit 2 set
+    // would have reset the machine.
+    bool resetRequested() const { return resetRequested_; }
+    uint32_t configAddress() const { return configAddress_; }
+
+private:
+    uint32_t decodeIn(uint16_t port, Width width);
+    void decodeOut(uint16_t port, Width width, uint32_t value);
+    uint32_t configIn(uint16_t port, Width width) const;
+    void configOut(uint16_t port, Width width, uint32_t value);
+    uint32_t mech2WindowIn(uint16_t port, Width width) const;
+
+    struct MsrEntry {
+        uint32_t index;
+        uint64_t value;
+    };
+    static constexpr uint32_t kMsrCapacity = 8;
+
+    Scenario scenario_{};
+    ConfigMechanism mechanism_ = ConfigMechanism::One;
+    PciSpace pci_;
+    VirtualClock clock_;
+    PortObserver* observer_ = nullptr;
+    uint32_t configAddress_ = 0;  // mechanism #1 CONFIG_ADDRESS
+    uint8_t mech2Enable_ = 0;     // mechanism #2 configuration-space enable
+    uint8_t mech2Forward_ = 0;    // mechanism #2 forward (bus) register
+    bool resetRequested_ = false;
+    MsrEntry msrs_[kMsrCapacity] = {};
+    uint32_t msrCount_ = 0;
+};
+
+}  // namespace sim

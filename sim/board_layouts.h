@@ -1,0 +1,39 @@
+// What sits on the PCI bus of each simulated machine, as data.
+#pragma once
+
+#include <cstdint>
+
+#include "sim/pci_space.h"
+#include "sim/scenario.h"
+
+namespace sim {
+
+enum class ConfigMechanism : uint8_t { None, One, Two };
+
+// `count` functions 0..functionsPerDevice-1 on consecutive devices, all alike:
+// a quick way to fill a crowded machine.
+struct PciFunctionBlock {
+    uint8_t bus;
+    uint8_t firstDevice;
+    uint8_t deviceCount;
+    uint8_t functionsPerDevice;
+    PciFunctionSpec model;  // bus, device and function fields are ignored
+};
+
+struct BoardLayout {
+    BoardKind kind;
+    ConfigMechanism mechanism;
+    const PciFunctionSpec* functions;
+    uint32_t functionCount;
+    const PciConfigPoke* pokes;
+    uint32_t pokeCount;
+    const PciFunctionBlock* blocks;
+    uint32_t blockCount;
+};
+
+const BoardLayout& boardLayout(BoardKind kind);
+
+// Fills `pci` with the layout's functions, blocks and configuration values.
+void populate(const BoardLayout& layout, PciSpace& pci);
+
+}  // namespace sim

@@ -1,0 +1,83 @@
+#include "sim/sim_platform.h"
+
+namespace sim {
+
+int32_t SimChannel::loadDriver()
+{
+    loaded_ = true;
+    ++loadCount_;
+    return 1;
+}
+
+void SimChannel::unloadDriver()
+{
+    if (!loaded_) return;
+    loaded_ = false;
+    open_ = false;
+    ++unloadCount_;
+}
+
+int32_t SimChannel::openDevice()
+{
+    open_ = loaded_;
+    return open_ ? 1 : 0;
+}
+
+int32_t SimChannel::inByte(uint32_t port, uint8_t& value)
+{
+    if (!open_ || readsFail()) return 0;
+    value = static_cast<uint8_t>(board_.portIn(static_cast<uint16_t>(port), Width::Byte));
+    return 1;
+}
+
+int32_t SimChannel::inDword(uint32_t port, uint32_t& value)
+{
+    if (!open_ || readsFail()) return 0;
+    value = board_.portIn(static_cast<uint16_t>(port), Width::Dword);
+    return 1;
+}
+
+int32_t SimChannel::outByte(uint32_t port, uint8_t value)
+{
+    if (!open_) return 0;
+    board_.portOut(static_cast<uint16_t>(port), Width::Byte, value);
+    return 1;
+}
+
+int32_t SimChannel::outDword(uint32_t port, uint32_t value)
+{
+    if (!open_) return 0;
+    board_.portOut(static_cast<uint16_t>(port), Width::Dword, value);
+    return 1;
+}
+
+int32_t SimChannel::readMsr(uint32_t index, uint32_t& low, uint32_t& high)
+{
+    uint64_t value = 0;
+    if (!open_ || !board_.readMsr(index, value)) return 0;
+    low = static_cast<uint32_t>(value);
+    high = static_cast<uint32_t>(value >> 32);
+    return 1;
+}
+
+int64_t SimTiming::perfCounter()
+{
+    const uint64_t ns = board_.clock().nowNs();
+    const uint64_t second = 1000000000u;
+    const uint64_t f = static_cast<uint64_t>(kPerfFrequency);
+    return static_cast<int64_t>(ns / second * f + ns % second * f / second);
+}
+
+SavedPriority SimTiming::raisePriority()
+{
+    raised_ = true;
+    return SavedPriority{0x20, 0};  // normal class, normal thread priority
+}
+
+void SimTiming::restorePriority(const SavedPriority&) { raised_ = false; }
+
+CpuidRegs SimProcessor::cpuid(uint32_t) { return CpuidRegs{0, 0, 0, 0}; }
+
+uint64_t SimProcessor::readTsc() { return board_.clock().nowNs(); }
+
+}  // namespace sim
