@@ -23,6 +23,11 @@ void Board::configure(const Scenario& scenario)
     mech2Forward_ = 0;
     resetRequested_ = false;
     msrCount_ = 0;
+    fsbHalfMhz_ = scenario.fsbHalfMhz;
+    ratioCode_ = scenario.ratioCode;
+    tscBase_ = 0;
+    tscRemainder_ = 0;
+    tscSinceNs_ = clock_.nowNs();
     // Northwood 2.4 GHz: ratio 18 in bits 28..24, bus code 001 (133 MHz).
     setMsr(0x2C, uint64_t{18} << 24 | uint64_t{1} << 16);
 }
@@ -107,6 +112,30 @@ uint32_t Board::mech2WindowIn(uint16_t port, Width width) const
     const uint32_t offset = port & 0xFF;
     const uint32_t dword = pci_.readDword(mech2Forward_, device, mech2Enable_ >> 1 & 0x07, offset & 0xFC);
     return width == Width::Dword ? dword : dword >> (8 * (offset & 3));
+}
+
+void Board::setRunningClock(uint16_t fsbHalfMhz, int32_t ratioCode)
+{
+    readTsc();  // count the ticks at the old clock first
+    fsbHalfMhz_ = fsbHalfMhz;
+    ratioCode_ = ratioCode;
+}
+
+void Board::setCoreMultiplier(uint32_t multiplier)
+{
+    readTsc();
+    coreMultiplier_ = multiplier;
+}
+
+// Ticks per ns = multiplier x FSB(MHz) / 1000 = multiplier x halfMhz / 2000.
+uint64_t Board::readTsc()
+{
+    const uint64_t now = clock_.nowNs();
+    const uint64_t scaled = (now - tscSinceNs_) * coreMultiplier_ * fsbHalfMhz_ + tscRemainder_;
+    tscBase_ += scaled / 2000;
+    tscRemainder_ = scaled % 2000;
+    tscSinceNs_ = now;
+    return tscBase_;
 }
 
 bool Board::readMsr(uint32_t index, uint64_t& value) const

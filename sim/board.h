@@ -32,6 +32,18 @@ public:
     bool readMsr(uint32_t index, uint64_t& value) const;
     void setMsr(uint32_t index, uint64_t value);
 
+    // The bus clock the board runs at, as the clock generator produces it.
+    uint16_t runningFsbHalfMhz() const { return fsbHalfMhz_; }
+    int32_t runningRatioCode() const { return ratioCode_; }
+    // Called by the clock generator when its registers take a new FSB or
+    // divider; the time-stamp counter keeps counting across the change.
+    void setRunningClock(uint16_t fsbHalfMhz, int32_t ratioCode);
+
+    // The processor's core-to-bus multiplier, and its time-stamp counter:
+    // multiplier x FSB ticks per microsecond of virtual time.
+    void setCoreMultiplier(uint32_t multiplier);
+    uint64_t readTsc();
+
     VirtualClock& clock() { return clock_; }
     const VirtualClock& clock() const { return clock_; }
     PciSpace& pci() { return pci_; }
@@ -66,6 +78,12 @@ private:
     uint8_t mech2Forward_ = 0;    // mechanism #2 forward (bus) register
     bool resetRequested_ = false;
     MsrEntry msrs_[kMsrCapacity] = {};
+    uint16_t fsbHalfMhz_ = 266;
+    int32_t ratioCode_ = 4;
+    uint32_t coreMultiplier_ = 18;
+    uint64_t tscBase_ = 0;    // ticks counted up to tscSinceNs_
+    uint64_t tscSinceNs_ = 0;
+    uint64_t tscRemainder_ = 0;  // fraction of a tick carried, in 1/2000 tick units
     uint32_t msrCount_ = 0;
 };
 

@@ -78,6 +78,6 @@ void SimTiming::restorePriority(const SavedPriority&) { raised_ = false; }
 
 CpuidRegs SimProcessor::cpuid(uint32_t) { return CpuidRegs{0, 0, 0, 0}; }
 
-uint64_t SimProcessor::readTsc() { return board_.clock().nowNs(); }
+uint64_t SimProcessor::readTsc() { return board_.readTsc(); }
 
 }  // namespace sim

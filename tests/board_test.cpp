@@ -159,3 +159,18 @@ TEST(Scenario, AcceptsTheFsbRangeEnds)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Board, TimeStampCounterFollowsTheRunningBusClock)
+{
+    sim::Board board;  // 18 x 133.0 MHz
+    const uint64_t start = board.readTsc();
+    board.clock().advanceMs(1);
+    EXPECT_EQ(board.readTsc() - start, 2394000u);
+    board.setRunningClock(300, 4);  // 150.0 MHz
+    board.clock().advanceMs(1);
+    EXPECT_EQ(board.readTsc() - start, 2394000u + 2700000u);
+}
+
+}  // namespace
