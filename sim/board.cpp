@@ -28,8 +28,11 @@ void Board::configure(const Scenario& scenario)
     tscBase_ = 0;
     tscRemainder_ = 0;
     tscSinceNs_ = clock_.nowNs();
-    // Northwood 2.4 GHz: ratio 18 in bits 28..24, bus code 001 (133 MHz).
-    setMsr(0x2C, uint64_t{18} << 24 | uint64_t{1} << 16);
+    processor_ = &processorModel(scenario.cpu);
+    for (const ModelMsr& msr : processor_->msrs)
+        if (msr.index != 0) setMsr(msr.index, msr.value);
+    coreMultiplier_ = processor_->multiplier;
+    cpuidRemainder_ = 0;
 }
 
 uint32_t Board::portIn(uint16_t port, Width width)
@@ -136,6 +139,18 @@ uint64_t Board::readTsc()
     tscRemainder_ = scaled % 2000;
     tscSinceNs_ = now;
     return tscBase_;
+}
+
+CpuidAnswer Board::cpuid(uint32_t leaf)
+{
+    // ns = clocks x 1000 / (multiplier x MHz) = clocks x 2000 / (multiplier x halfMhz)
+    const uint64_t perNs = uint64_t{coreMultiplier_} * fsbHalfMhz_;
+    const uint64_t scaled = kCpuidCoreClocks * 2000 + cpuidRemainder_;
+    if (perNs != 0) {
+        clock_.advanceNs(scaled / perNs);
+        cpuidRemainder_ = scaled % perNs;
+    }
+    return cpuidAnswer(*processor_, leaf);
 }
 
 bool Board::readMsr(uint32_t index, uint64_t& value) const

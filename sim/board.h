@@ -8,6 +8,7 @@
 #include "sim/board_layouts.h"
 #include "sim/pci_space.h"
 #include "sim/port_access.h"
+#include "sim/processor_model.h"
 #include "sim/scenario.h"
 #include "sim/virtual_clock.h"
 
@@ -43,6 +44,10 @@ public:
     // multiplier x FSB ticks per microsecond of virtual time.
     void setCoreMultiplier(uint32_t multiplier);
     uint64_t readTsc();
+    // One CPUID instruction of the scenario's processor; it takes
+    // kCpuidCoreClocks core clocks of virtual time.
+    static constexpr uint64_t kCpuidCoreClocks = 150;
+    CpuidAnswer cpuid(uint32_t leaf);
 
     VirtualClock& clock() { return clock_; }
     const VirtualClock& clock() const { return clock_; }
@@ -84,6 +89,8 @@ private:
     uint64_t tscBase_ = 0;    // ticks counted up to tscSinceNs_
     uint64_t tscSinceNs_ = 0;
     uint64_t tscRemainder_ = 0;  // fraction of a tick carried, in 1/2000 tick units
+    const ProcessorModel* processor_ = nullptr;
+    uint64_t cpuidRemainder_ = 0;  // fraction of a ns carried between CPUIDs
     uint32_t msrCount_ = 0;
 };
 

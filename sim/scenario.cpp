@@ -11,15 +11,43 @@ const ScenarioName kBoards[] = {
     {"mech2", static_cast<uint8_t>(BoardKind::Mech2)},
     {"empty", static_cast<uint8_t>(BoardKind::Empty)},
     {"crowded", static_cast<uint8_t>(BoardKind::Crowded)},
+    {"ich", static_cast<uint8_t>(BoardKind::Ich)},
+    {"ich0", static_cast<uint8_t>(BoardKind::Ich0)},
+    {"ich4", static_cast<uint8_t>(BoardKind::Ich4)},
+    {"piix4", static_cast<uint8_t>(BoardKind::Piix4)},
+    {"via686", static_cast<uint8_t>(BoardKind::Via686)},
+    {"via686alt", static_cast<uint8_t>(BoardKind::Via686Alt)},
+    {"via686off", static_cast<uint8_t>(BoardKind::Via686Off)},
+    {"vt8233", static_cast<uint8_t>(BoardKind::Vt8233)},
+    {"vt8235off", static_cast<uint8_t>(BoardKind::Vt8235Off)},
+    {"amd766", static_cast<uint8_t>(BoardKind::Amd766)},
+    {"amd768", static_cast<uint8_t>(BoardKind::Amd768)},
+    {"i440mx", static_cast<uint8_t>(BoardKind::I440mx)},
+    {"sis", static_cast<uint8_t>(BoardKind::Sis)},
+    {"norule1st", static_cast<uint8_t>(BoardKind::NoRuleFirst)},
+    {"twosb", static_cast<uint8_t>(BoardKind::TwoBridges)},
+    {"nosmbus", static_cast<uint8_t>(BoardKind::NoSmbus)},
 };
 
 const ScenarioName kCpus[] = {
     {"northwood", static_cast<uint8_t>(CpuKind::Northwood)},
+    {"willamette", static_cast<uint8_t>(CpuKind::Willamette)},
+    {"celeron", static_cast<uint8_t>(CpuKind::Celeron)},
+    {"xeon", static_cast<uint8_t>(CpuKind::Xeon)},
+    {"p4m", static_cast<uint8_t>(CpuKind::MobileP4)},
+    {"extfamily", static_cast<uint8_t>(CpuKind::ExtendedFamily)},
+    {"family6", static_cast<uint8_t>(CpuKind::Family6)},
+    {"amd", static_cast<uint8_t>(CpuKind::Amd)},
+    {"nobrand", static_cast<uint8_t>(CpuKind::NoBrand)},
 };
 
 const ScenarioName kFaults[] = {
     {"none", static_cast<uint8_t>(FaultKind::None)},
     {"portfail", static_cast<uint8_t>(FaultKind::PortReadsFail)},
+    {"stuckbusy", static_cast<uint8_t>(FaultKind::StuckBusy)},
+    {"nobytedone", static_cast<uint8_t>(FaultKind::NoByteDone)},
+    {"nodevice", static_cast<uint8_t>(FaultKind::NoDevice)},
+    {"strictend", static_cast<uint8_t>(FaultKind::StrictBlockEnd)},
 };
 
 template <uint32_t N>

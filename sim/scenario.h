@@ -12,15 +12,44 @@ enum class BoardKind : uint8_t {
     Mech2,    // a machine with configuration mechanism #2 only
     Empty,    // nothing answers on the bus
     Crowded,  // more than 128 PCI functions
+    // South bridges for SMBus discovery (other chips' SMBus functions).
+    Ich,         // 82801AA ICH 0x2413, base at 0x20
+    Ich0,        // 82801AB ICH0 0x2423
+    Ich4,        // 82801DB ICH4 0x24C3, junk in the base register's upper half
+    Piix4,       // PIIX4 power management 0x7113, base at 0x90
+    Via686,      // VT82C686 0x3057, base at 0x90 enabled
+    Via686Alt,   // 0x3086 with 0x90 disabled and 0x80 enabled
+    Via686Off,   // 0x3057 with both base registers disabled
+    Vt8233,      // 0x3074, base at 0xD0 enabled
+    Vt8235Off,   // 0x3177, base at 0xD0 disabled
+    Amd766,      // 0x7403, block at (0x58 & 0xFFF0) + 0xE0
+    Amd768,      // 0x740B
+    I440mx,      // 0x8086:0x719B, listed without a rule
+    Sis,         // 0x1039:0x0009, listed without a rule
+    NoRuleFirst, // 0x719B ahead of an ICH2 in table order
+    TwoBridges,  // a VT8233 ahead of the ICH2 in table order
+    NoSmbus,     // ICH5 (0x24D3): a south bridge discovery does not know
 };
 
 enum class CpuKind : uint8_t {
-    Northwood,
+    Northwood,       // Pentium 4 2.4 GHz, the stock processor
+    Willamette,      // Pentium 4 1.5 GHz, model 1
+    Celeron,         // brand index 10, 128 KB L2
+    Xeon,            // brand index 11
+    MobileP4,        // Pentium 4-M, brand index 14, model 2
+    ExtendedFamily,  // family 15 with a non-zero extended family
+    Family6,         // Pentium M
+    Amd,             // Athlon 64
+    NoBrand,         // Pentium III, no extended leaves
 };
 
 enum class FaultKind : uint8_t {
     None,
     PortReadsFail,  // every port read through the channel fails
+    StuckBusy,      // the SMBus host's busy bit never drops
+    NoByteDone,     // the SMBus host never shows byte done
+    NoDevice,       // no clock generator answers at 0x69
+    StrictBlockEnd, // the SMBus host holds busy after a block's last byte until byte done is cleared
 };
 
 struct Scenario {

@@ -76,7 +76,11 @@ SavedPriority SimTiming::raisePriority()
 
 void SimTiming::restorePriority(const SavedPriority&) { raised_ = false; }
 
-CpuidRegs SimProcessor::cpuid(uint32_t) { return CpuidRegs{0, 0, 0, 0}; }
+CpuidRegs SimProcessor::cpuid(uint32_t leaf)
+{
+    const CpuidAnswer a = board_.cpuid(leaf);
+    return CpuidRegs{a.eax, a.ebx, a.ecx, a.edx};
+}
 
 uint64_t SimProcessor::readTsc() { return board_.readTsc(); }
 
