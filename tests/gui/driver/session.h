@@ -1,0 +1,28 @@
+// The state a script works on, and the table of its commands.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "script_line.h"
+#include "target.h"
+
+namespace guidriver {
+
+struct Session {
+    Target target;
+    HWND window = nullptr;        // the window that control ids refer to
+    std::string directory;        // working directory for the next start
+    LARGE_INTEGER startedAt{};    // when the last start ran
+    double lastCommandMs = 0.0;   // duration of the previous command
+    DWORD timeoutMs = 60000;      // Wine under emulation starts slowly
+};
+
+// Runs one command line. False with a message that says what was expected
+// and what was found.
+bool runCommand(Session& session, const ScriptLine& line, std::string& failure);
+
+double millisecondsSince(const LARGE_INTEGER& start);
+
+}  // namespace guidriver

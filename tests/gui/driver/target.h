@@ -1,0 +1,51 @@
+// The program under test: its process and its windows, seen from outside.
+#pragma once
+
+#include <windows.h>
+
+#include <set>
+#include <string>
+
+namespace guidriver {
+
+class Target {
+public:
+    ~Target();
+
+    // Starts `program` with `arguments` appended to its quoted name, in
+    // `directory` (empty: the driver's own).
+    bool start(const std::string& program, const std::string& arguments, const std::string& directory,
+               std::string& error);
+    bool running() const;
+    // Waits for the end of the process; false on timeout.
+    bool waitExit(DWORD timeoutMs, DWORD& status);
+    void kill();
+
+    // A visible top-level window of the process with this caption; polls
+    // until found, the process ends, or the timeout.
+    HWND waitWindow(const std::string& caption, DWORD timeoutMs);
+    // Polls until no visible window of the process has this caption.
+    bool waitGone(const std::string& caption, DWORD timeoutMs);
+    // True when a window with this caption was seen since start().
+    bool seen(const std::string& caption) const { return seen_.count(caption) != 0; }
+    const std::set<std::string>& seenCaptions() const { return seen_; }
+
+    // Waits until the process's UI thread has handled everything posted so
+    // far (or sits in a modal loop). False when it does not answer in time.
+    bool settle(HWND window, DWORD timeoutMs);
+
+    // Refreshes the record of captions seen; called by every polling loop.
+    void look();
+
+    DWORD processId() const { return info_.dwProcessId; }
+    DWORD threadId() const { return info_.dwThreadId; }
+
+private:
+    PROCESS_INFORMATION info_{};
+    std::set<std::string> seen_;
+};
+
+std::string windowText(HWND window);  // WM_GETTEXT, works across processes
+std::string className(HWND window);
+
+}  // namespace guidriver
