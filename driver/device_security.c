@@ -1,0 +1,27 @@
+/* IoCreateDeviceSecure lives in the static wdmsec library, which the MinGW
+   kit lacks and NT 4.0 predates; the same DACL, "D:P(A;;GA;;;SY)(A;;GA;;;BA)",
+   is built here from the kernel's own security routines. */
+#include "driver/device_security.h"
+
+NTSTATUS restrictToAdministrators(PDEVICE_OBJECT device)
+{
+    /* Two ACEs of well-known SIDs (at most 16 bytes each) fit easily. */
+    static ULONG aclBuffer[24];
+    PACL acl = (PACL)aclBuffer;
+    SECURITY_DESCRIPTOR descriptor;
+
+    NTSTATUS status = RtlCreateSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+    if (NT_SUCCESS(status)) status = RtlCreateAcl(acl, sizeof aclBuffer, ACL_REVISION);
+    if (NT_SUCCESS(status)) status = RtlAddAccessAllowedAce(acl, ACL_REVISION, FILE_ALL_ACCESS, SeExports->SeLocalSystemSid);
+    if (NT_SUCCESS(status)) status = RtlAddAccessAllowedAce(acl, ACL_REVISION, FILE_ALL_ACCESS, SeExports->SeAliasAdminsSid);
+    if (NT_SUCCESS(status)) status = RtlSetDaclSecurityDescriptor(&descriptor, TRUE, acl, FALSE);
+    if (!NT_SUCCESS(status)) return status;
+
+    /* DriverEntry runs in the System process, so the handle is the kernel's. */
+    HANDLE handle = NULL;
+    status = ObOpenObjectByPointer(device, 0, NULL, WRITE_DAC, NULL, KernelMode, &handle);
+    if (!NT_SUCCESS(status)) return status;
+    status = ZwSetSecurityObject(handle, DACL_SECURITY_INFORMATION, &descriptor);
+    ZwClose(handle);
+    return status;
+}

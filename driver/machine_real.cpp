@@ -1,0 +1,66 @@
+// The machine's own I/O ports and MSRs.
+#include "driver/machine.h"
+
+namespace zornik {
+
+namespace {
+
+void cpuid(uint32_t leaf, uint32_t& a, uint32_t& b, uint32_t& c, uint32_t& d)
+{
+    __asm__ volatile("cpuid" : "=a"(a), "=b"(b), "=c"(c), "=d"(d) : "a"(leaf), "c"(0));
+}
+
+// MSRs 0x2A and 0x2C exist on Intel family-15 processors only; RDMSR of a
+// missing MSR raises #GP, which in kernel mode stops the machine.
+bool hasPentium4Msrs()
+{
+    uint32_t a, b, c, d;
+    cpuid(0, a, b, c, d);
+    const bool intel = b == 0x756E6547 && d == 0x49656E69 && c == 0x6C65746E;  // "GenuineIntel"
+    if (!intel || a < 1) return false;
+    cpuid(1, a, b, c, d);
+    return (a >> 8 & 0x0F) == 0x0F;
+}
+
+bool msrsPresent = false;
+
+}  // namespace
+
+bool machineStart(const MachineStart&)
+{
+    msrsPresent = hasPentium4Msrs();
+    return true;
+}
+
+void machineStop() {}
+
+uint32_t machineIn(uint16_t port, bool dword)
+{
+    if (dword) {
+        uint32_t value;
+        __asm__ volatile("inl %w1, %0" : "=a"(value) : "Nd"(port));
+        return value;
+    }
+    uint8_t value;
+    __asm__ volatile("inb %w1, %0" : "=a"(value) : "Nd"(port));
+    return value;
+}
+
+void machineOut(uint16_t port, bool dword, uint32_t value)
+{
+    if (dword)
+        __asm__ volatile("outl %0, %w1" : : "a"(value), "Nd"(port));
+    else
+        __asm__ volatile("outb %b0, %w1" : : "a"(static_cast<uint8_t>(value)), "Nd"(port));
+}
+
+bool machineReadMsr(uint32_t index, uint64_t& value)
+{
+    if (!msrsPresent) return false;
+    uint32_t low, high;
+    __asm__ volatile("rdmsr" : "=a"(low), "=d"(high) : "c"(index));
+    value = uint64_t{high} << 32 | low;
+    return true;
+}
+
+}  // namespace zornik
