@@ -2,11 +2,15 @@
 
 #include "hw/hw_channel.h"
 #include "hw/pci.h"
+#include "ident/cpu_info.h"
+#include "ident/host_bridge.h"
 
 void resetProcessRecords()
 {
     resetHwChannel();
     pciDeviceTable = PciDeviceTable{};
+    cpuInfo = CpuInfo{};
+    chipsetInfo = ChipsetInfo{};
 }
 
 sim::Scenario scenarioFrom(const char* text)

@@ -1,0 +1,120 @@
+// Core clock measurement: exact arithmetic against a scripted processor and
+// timer, and the measured clock on the simulated board.
+#include <gtest/gtest.h>
+
+#include "ident/core_clock.h"
+#include "ident/cpu_info.h"
+#include "support/scripted_cpu.h"
+#include "support/sim_fixture.h"
+
+namespace {
+
+class CoreClockScriptTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        cpuInfo = CpuInfo{};
+        installPlatform(Platform{nullptr, &cpu, &timing, &notifier});
+    }
+    void TearDown() override { cpuInfo = CpuInfo{}; }
+
+    void script(int64_t frequency, int64_t counterStart, int64_t counterEnd, uint64_t tscStart, uint64_t tscEnd)
+    {
+        timing.frequency = frequency;
+        timing.counterReadings = {counterStart, counterEnd};
+        cpu.tscReadings = {tscStart, tscEnd};
+    }
+
+    ScriptedProcessor cpu;
+    ScriptedTiming timing;
+    RecordingNotifier notifier;
+};
+
+struct ClockCase {
+    const char* what;
+    int64_t frequency;
+    int64_t counterStart, counterEnd;
+    uint64_t tscStart, tscEnd;
+    float expectedMhz;
+};
+
+TEST_F(CoreClockScriptTest, TicksPerMicrosecondTimesTscDeltaOverCounterDelta)
+{
+    const ClockCase cases[] = {
+        {"1 MHz counter", 1000000, 0, 100000, 0, 200000000, 2000.0f},
+        {"ACPI timer rate, one count and one tick", 3579545, 7, 8, 40, 41, 3.579545f},
+        {"TSC low half wraps", 1000000, 0, 100000, 0x2FFFF0000ull, 0x2FFFF0000ull + 200000000, 2000.0f},
+        {"TSC high half ignored", 1000000, 0, 100000, 0x500000000ull, 0x900000000ull + 200000000, 2000.0f},
+        {"counter low half wraps", 1000000, 0x1FFFFFFF0ll, 0x1FFFFFFF0ll + 100000, 0, 200000000, 2000.0f},
+        {"frequency taken modulo 2^32", 0x100000000ll + 1000000, 0, 100000, 0, 200000000, 2000.0f},
+    };
+    for (const ClockCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        script(c.frequency, c.counterStart, c.counterEnd, c.tscStart, c.tscEnd);
+        cpu.tscIndex = 0;
+        timing.counterIndex = 0;
+        measureCoreClock();
+        EXPECT_FLOAT_EQ(cpuInfo.coreClockMhz, c.expectedMhz);
+    }
+}
+
+TEST_F(CoreClockScriptTest, NoUsableIntervalLeavesTheOldValue)
+{
+    const ClockCase cases[] = {
+        {"no performance counter", 0, 0, 100000, 0, 200000000, 0},
+        {"frequency's low half zero", 0x100000000ll, 0, 100000, 0, 200000000, 0},
+        {"counter did not move", 1000000, 500, 500, 0, 200000000, 0},
+        {"counter went backwards", 1000000, 500, 400, 0, 200000000, 0},
+        {"low half difference above 2^31", 1000000, 0, 0x80000000ll, 0, 200000000, 0},
+    };
+    for (const ClockCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        cpuInfo.coreClockMhz = 2394.5f;
+        script(c.frequency, c.counterStart, c.counterEnd, c.tscStart, c.tscEnd);
+        cpu.tscIndex = 0;
+        timing.counterIndex = 0;
+        timing.restored.clear();
+        measureCoreClock();
+        EXPECT_EQ(cpuInfo.coreClockMhz, 2394.5f);
+        EXPECT_EQ(timing.restored.size(), 1u) << "priorities are restored on every path";
+    }
+}
+
+TEST_F(CoreClockScriptTest, BothCountersBracketTheLoopAtRaisedPriority)
+{
+    script(1000000, 0, 100000, 0, 200000000);
+    cpu.events = &timing.events;
+    measureCoreClock();
+    const std::vector<std::string> expected = {"raise", "frequency", "counter", "tsc",
+                                               "cpuid", "counter",   "tsc",     "restore"};
+    EXPECT_EQ(timing.events, expected);
+    EXPECT_EQ(cpu.cpuidCount, 200000u);
+    ASSERT_EQ(timing.restored.size(), 1u);
+    EXPECT_EQ(timing.restored[0].processClass, 0x8000);
+    EXPECT_EQ(timing.restored[0].threadPriority, -1);
+}
+
+class CoreClockBoardTest : public SimBoardTest {};
+
+TEST_F(CoreClockBoardTest, MeasuresMultiplierTimesRunningFsb)
+{
+    measureCoreClock();
+    EXPECT_NEAR(cpuInfo.coreClockMhz, 18 * 133.0, 0.1);
+    EXPECT_FALSE(machine->timing.priorityRaised());
+
+    useScenario("cpu=willamette fsb=100");
+    measureCoreClock();
+    EXPECT_NEAR(cpuInfo.coreClockMhz, 15 * 100.0, 0.1);
+}
+
+TEST_F(CoreClockBoardTest, FollowsAnFsbChange)
+{
+    measureCoreClock();
+    const float before = cpuInfo.coreClockMhz;
+    board().setRunningClock(300, 4);  // 150.0 MHz
+    measureCoreClock();
+    EXPECT_NEAR(before, 2394.0, 0.1);
+    EXPECT_NEAR(cpuInfo.coreClockMhz, 18 * 150.0, 0.1);
+}
+
+}  // namespace
