@@ -25,8 +25,12 @@ test: native win32
 	@cd $(BUILD) && ctest -j $(JOBS) --output-on-failure; status=$$?; \
 	  bash $(CURDIR)/tools/wine-run.sh --stop >/dev/null 2>&1; exit $$status
 
-demo: native
-	@$(NATIVE)/app/qz8-survey
+demo: win32
+	@bash tools/demo.sh $(WIN32)
+
+# Figures as `name value unit` lines.
+bench: win32
+	@bash tools/bench-gui.sh $(WIN32)
 
 clean:
 	rm -rf $(BUILD)

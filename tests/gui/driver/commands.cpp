@@ -463,6 +463,13 @@ bool cmdExpectNoService(Session&, const ScriptLine& line, std::string& failure)
     return false;
 }
 
+bool cmdMakeFolder(Session&, const ScriptLine& line, std::string& failure)
+{
+    if (CreateDirectoryA(line.words[1].c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) return true;
+    failure = "cannot create folder " + line.words[1];
+    return false;
+}
+
 bool cmdDeleteFile(Session&, const ScriptLine& line, std::string&)
 {
     DeleteFileA(line.words[1].c_str());
@@ -554,6 +561,7 @@ const Command kCommands[] = {
     {"expect-file-lacks", 3, cmdFileLacks},
     {"delete-file", 2, cmdDeleteFile},
     {"copy-file", 3, cmdCopyFile},
+    {"make-folder", 2, cmdMakeFolder},
     {"expect-no-service", 2, cmdExpectNoService},
     {"screenshot", 2, cmdScreenshot},
     {"sleep", 2, cmdSleep},

@@ -47,6 +47,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s: the program is still running at the end of the script\n", argv[1]);
         return 1;
     }
-    std::printf("%s: %d lines passed\n", argv[1], number);
+    std::fprintf(stderr, "%s: %d lines passed\n", argv[1], number);
     return 0;
 }

@@ -38,7 +38,7 @@ size_t wordEnd(const std::string& text, size_t i)
 {
     bool quoted = false;
     for (; i < text.size(); ++i) {
-        if (quoted && text[i] == '\\' && i + 1 < text.size()) ++i;
+        if (quoted && text[i] == '\\' && i + 1 < text.size() && text[i + 1] == '"') ++i;
         else if (text[i] == '"') quoted = !quoted;
         else if (!quoted && isBlank(text[i])) break;
     }
@@ -74,9 +74,10 @@ bool parseLine(const std::string& text, int number, ScriptLine& line, std::strin
     bool quoted = false;
     for (; i < text.size(); ++i) {
         const char c = text[i];
-        if (quoted && c == '\\' && i + 1 < text.size()) {
-            const char next = text[++i];
+        const char next = i + 1 < text.size() ? text[i + 1] : '\0';
+        if (quoted && c == '\\' && (next == 'n' || next == '"' || next == '\\')) {
             word += next == 'n' ? '\n' : next;
+            ++i;
         } else if (c == '"') {
             quoted = !quoted;
             inWord = true;

@@ -9,7 +9,7 @@ namespace guidriver {
 struct ScriptLine {
     int number = 0;
     std::string raw;                 // the line as written, ${NAME} expanded
-    std::vector<std::string> words;  // blank-separated; "..." groups, \n \" \\ inside quotes
+    std::vector<std::string> words;  // blank-separated; "..." groups; inside, \n \" \\ are escapes and any other backslash is kept
     std::string restAfter(size_t wordCount) const;  // raw text after the first wordCount words
 };
 

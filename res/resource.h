@@ -1,0 +1,31 @@
+// Resource and control ids, shared by the resource script and the code.
+#pragma once
+
+#define IDD_MAIN 102
+#define IDI_APP 128
+#define IDB_CORNER 134
+#define IDD_ABOUT 135
+#define IDB_ABOUT 137
+
+#define IDC_CORE_CURRENT 1001
+#define IDC_SET_NEW_VALUES 1002
+#define IDC_FSB_CURRENT 1003
+#define IDC_ABOUT 1004
+#define IDC_FSB_SLIDER 1005
+#define IDC_FSB_SELECTED 1006
+#define IDC_MODEL 1007
+#define IDC_PCI_CURRENT 1008
+#define IDC_AGP_CURRENT 1009
+#define IDC_GET_CURRENT_VALUES 1010
+#define IDC_CORE_NAME 1011
+#define IDC_MULTIPLIER 1012
+#define IDC_MEMORY_CURRENT 1013
+#define IDC_CORE_SELECTED 1014
+#define IDC_MEMORY_SELECTED 1015
+#define IDC_PCI_SELECTED 1016
+#define IDC_STEP_UP 1017
+#define IDC_STEP_DOWN 1018
+#define IDC_RATIO_LIST 1019
+#define IDC_AGP_SELECTED 1020
+#define IDC_SAVE 1021
+#define IDC_LINK 1022
