@@ -52,7 +52,8 @@ TEST(LinuxBackEnd, CpuidNamesAVendor)
     const CpuidRegs leaf0 = cpu.cpuid(0);
     EXPECT_GE(leaf0.eax, 1u);
     EXPECT_NE(leaf0.ebx, 0u);
-    EXPECT_LT(cpu.readTsc(), cpu.readTsc());
+    const uint64_t first = cpu.readTsc();
+    EXPECT_LT(first, cpu.readTsc());
 }
 
 }  // namespace
