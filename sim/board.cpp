@@ -28,6 +28,7 @@ void Board::configure(const Scenario& scenario)
     tscBase_ = 0;
     tscRemainder_ = 0;
     tscSinceNs_ = clock_.nowNs();
+    configureSmbus(scenario);
     processor_ = &processorModel(scenario.cpu);
     for (const ModelMsr& msr : processor_->msrs)
         if (msr.index != 0) setMsr(msr.index, msr.value);
@@ -51,8 +52,27 @@ void Board::portOut(uint16_t port, Width width, uint32_t value)
     decodeOut(port, width, value);
 }
 
+void Board::configureSmbus(const Scenario& scenario)
+{
+    SmbusHostBehaviour behaviour;
+    behaviour.holdsBusyAfterLastByte = scenario.fault == FaultKind::StrictBlockEnd;
+    behaviour.stuckBusy = scenario.fault == FaultKind::StuckBusy;
+    behaviour.byteDoneNeverSet = scenario.fault == FaultKind::NoByteDone;
+    smbus_.reset(behaviour);
+    clockChip_.reset(this, scenario.fsbHalfMhz, scenario.ratioCode);
+    if (scenario.fault != FaultKind::NoDevice) smbus_.attach(&clockChip_);
+}
+
+// The SMBus host's registers are byte-wide; other cycles there go unclaimed.
+bool Board::isSmbusCycle(uint16_t port, Width width) const
+{
+    const uint16_t base = smbusBase();
+    return base != 0 && width == Width::Byte && port >= base && port < base + SmbusHost::kPortCount;
+}
+
 uint32_t Board::decodeIn(uint16_t port, Width width)
 {
+    if (isSmbusCycle(port, width)) return smbus_.read(port - smbusBase(), clock_.nowNs());
     if (port >= kConfigAddress && port <= kConfigData + 3) return configIn(port, width);
     if (mechanism_ == ConfigMechanism::Two && port >= 0xC000 && port <= 0xCFFF) return mech2WindowIn(port, width);
     return kAllOnes;
@@ -60,6 +80,7 @@ uint32_t Board::decodeIn(uint16_t port, Width width)
 
 void Board::decodeOut(uint16_t port, Width width, uint32_t value)
 {
+    if (isSmbusCycle(port, width)) smbus_.write(port - smbusBase(), static_cast<uint8_t>(value), clock_.nowNs());
     if (port >= kConfigAddress && port <= kConfigData + 3) configOut(port, width, value);
 }
 

@@ -6,10 +6,12 @@
 #include <cstdint>
 
 #include "sim/board_layouts.h"
+#include "sim/clock_chip.h"
 #include "sim/pci_space.h"
 #include "sim/port_access.h"
 #include "sim/processor_model.h"
 #include "sim/scenario.h"
+#include "sim/smbus_host.h"
 #include "sim/virtual_clock.h"
 
 namespace sim {
@@ -55,12 +57,23 @@ public:
     const PciSpace& pci() const { return pci_; }
 
     void setObserver(PortObserver* observer) { observer_ = observer; }
+
+    // The south bridge's SMBus host, decoded at the base its configuration
+    // space holds (0: not decoded), and the clock generator on its bus.
+    uint16_t smbusBase() const { return smbusHostBase(scenario_.board, pci_); }
+    SmbusHost& smbusHost() { return smbus_; }
+    ClockChip& clockChip() { return clockChip_; }
+    void setSmbusObserver(SmbusObserver* observer) { smbus_.setObserver(observer); }
+    // Lets SMBus transfers in flight reach the present virtual time.
+    void settleSmbus() { smbus_.settle(clock_.nowNs()); }
     // A write to the ICH's reset control register (0xCF9) with bit 2 set
     // would have reset the machine.
     bool resetRequested() const { return resetRequested_; }
     uint32_t configAddress() const { return configAddress_; }
 
 private:
+    void configureSmbus(const Scenario& scenario);
+    bool isSmbusCycle(uint16_t port, Width width) const;
     uint32_t decodeIn(uint16_t port, Width width);
     void decodeOut(uint16_t port, Width width, uint32_t value);
     uint32_t configIn(uint16_t port, Width width) const;
@@ -78,6 +91,8 @@ private:
     PciSpace pci_;
     VirtualClock clock_;
     PortObserver* observer_ = nullptr;
+    SmbusHost smbus_;
+    ClockChip clockChip_;
     uint32_t configAddress_ = 0;  // mechanism #1 CONFIG_ADDRESS
     uint8_t mech2Enable_ = 0;     // mechanism #2 configuration-space enable
     uint8_t mech2Forward_ = 0;    // mechanism #2 forward (bus) register

@@ -52,6 +52,58 @@ constexpr PciFunctionBlock kCrowdedBlocks[] = {
     {3, 0, 20, 8, {0, 0, 0, 0x1011, 0x0019, 0x02, 0x00, 0x00, 0x41, 0x80}},
 };
 
+// Discovery variants: a host bridge and the south bridge's SMBus-bearing
+// function, with what its configuration space holds.
+constexpr PciFunctionSpec kHostBridge = kQz8Functions[0];
+
+#define QZ8_SOUTH_BRIDGE(name, dev, fn, vendor, id, sub)                                     \
+    constexpr PciFunctionSpec name[] = {                                                    \
+        kHostBridge,                                                                         \
+        {0, dev, fn, vendor, id, static_cast<uint8_t>(sub >> 8), static_cast<uint8_t>(sub), 0x00, 0x02, 0x00}, \
+    }
+QZ8_SOUTH_BRIDGE(kIchFunctions, 0x1F, 3, 0x8086, 0x2413, 0x0C05);
+QZ8_SOUTH_BRIDGE(kIch0Functions, 0x1F, 3, 0x8086, 0x2423, 0x0C05);
+QZ8_SOUTH_BRIDGE(kIch4Functions, 0x1F, 3, 0x8086, 0x24C3, 0x0C05);
+QZ8_SOUTH_BRIDGE(kPiix4Functions, 0x07, 3, 0x8086, 0x7113, 0x0680);
+QZ8_SOUTH_BRIDGE(kVia686Functions, 0x07, 4, 0x1106, 0x3057, 0x0680);
+QZ8_SOUTH_BRIDGE(kVia686AltFunctions, 0x07, 4, 0x1106, 0x3086, 0x0680);
+QZ8_SOUTH_BRIDGE(kVt8233Functions, 0x11, 0, 0x1106, 0x3074, 0x0601);
+QZ8_SOUTH_BRIDGE(kVt8235Functions, 0x11, 0, 0x1106, 0x3177, 0x0601);
+QZ8_SOUTH_BRIDGE(kAmd766Functions, 0x07, 3, 0x1022, 0x7403, 0x0680);
+QZ8_SOUTH_BRIDGE(kAmd768Functions, 0x07, 3, 0x1022, 0x740B, 0x0680);
+QZ8_SOUTH_BRIDGE(kI440mxFunctions, 0x07, 3, 0x8086, 0x719B, 0x0680);
+QZ8_SOUTH_BRIDGE(kSisFunctions, 0x02, 0, 0x1039, 0x0009, 0x0680);
+QZ8_SOUTH_BRIDGE(kIch5Functions, 0x1F, 3, 0x8086, 0x24D3, 0x0C05);
+#undef QZ8_SOUTH_BRIDGE
+
+// The QZ8-II's functions with a listed south-bridge function in front.
+constexpr PciFunctionSpec kNoRuleFirstFunctions[] = {
+    kQz8Functions[0], kI440mxFunctions[1], kQz8Functions[6],
+};
+constexpr PciFunctionSpec kTwoBridgesFunctions[] = {
+    kQz8Functions[0], kVt8233Functions[1], kQz8Functions[6],
+};
+
+constexpr PciConfigPoke kIchPokes[] = {{0, 0x1F, 3, 0x20, 0x0000DCD1}, {0, 0x1F, 3, 0x40, 0x00000001}};
+constexpr PciConfigPoke kIch0Pokes[] = {{0, 0x1F, 3, 0x20, 0x0000E401}, {0, 0x1F, 3, 0x40, 0x00000001}};
+constexpr PciConfigPoke kIch4Pokes[] = {{0, 0x1F, 3, 0x20, 0xFFFF0581}, {0, 0x1F, 3, 0x40, 0x00000001}};
+constexpr PciConfigPoke kPiix4Pokes[] = {{0, 0x07, 3, 0x90, 0x00005001}, {0, 0x07, 3, 0xD0, 0x00010000}};
+constexpr PciConfigPoke kVia686Pokes[] = {{0, 0x07, 4, 0x90, 0x00006001}, {0, 0x07, 4, 0x80, 0x00007001}};
+constexpr PciConfigPoke kVia686AltPokes[] = {{0, 0x07, 4, 0x90, 0x00005000}, {0, 0x07, 4, 0x80, 0x00006001}};
+constexpr PciConfigPoke kVia686OffPokes[] = {{0, 0x07, 4, 0x90, 0x00006000}, {0, 0x07, 4, 0x80, 0x00007000}};
+constexpr PciConfigPoke kVt8233Pokes[] = {{0, 0x11, 0, 0xD0, 0x0000C001}};
+constexpr PciConfigPoke kVt8235OffPokes[] = {{0, 0x11, 0, 0xD0, 0x0000C000}};
+constexpr PciConfigPoke kAmd766Pokes[] = {{0, 0x07, 3, 0x58, 0x00005001}};
+constexpr PciConfigPoke kAmd768Pokes[] = {{0, 0x07, 3, 0x58, 0x0000DE01}};
+constexpr PciConfigPoke kI440mxPokes[] = {{0, 0x07, 3, 0x90, 0x00005001}};
+constexpr PciConfigPoke kTwoBridgesPokes[] = {kVt8233Pokes[0], kQz8Pokes[3], kQz8Pokes[4]};
+constexpr PciConfigPoke kNoRuleFirstPokes[] = {kI440mxPokes[0], kQz8Pokes[3], kQz8Pokes[4]};
+
+#define QZ8_LAYOUT(kind, functions, pokes) \
+    {BoardKind::kind, ConfigMechanism::One, functions, countOf(functions), pokes, countOf(pokes), nullptr, 0}
+#define QZ8_LAYOUT_BARE(kind, functions) \
+    {BoardKind::kind, ConfigMechanism::One, functions, countOf(functions), nullptr, 0, nullptr, 0}
+
 const BoardLayout kLayouts[] = {
     {BoardKind::Stock, ConfigMechanism::One, kQz8Functions, countOf(kQz8Functions), kQz8Pokes, countOf(kQz8Pokes),
      nullptr, 0},
@@ -61,6 +113,61 @@ const BoardLayout kLayouts[] = {
     {BoardKind::Empty, ConfigMechanism::None, nullptr, 0, nullptr, 0, nullptr, 0},
     {BoardKind::Crowded, ConfigMechanism::One, kQz8Functions, countOf(kQz8Functions), kQz8Pokes,
      countOf(kQz8Pokes), kCrowdedBlocks, countOf(kCrowdedBlocks)},
+    QZ8_LAYOUT(Ich, kIchFunctions, kIchPokes),
+    QZ8_LAYOUT(Ich0, kIch0Functions, kIch0Pokes),
+    QZ8_LAYOUT(Ich4, kIch4Functions, kIch4Pokes),
+    QZ8_LAYOUT(Piix4, kPiix4Functions, kPiix4Pokes),
+    QZ8_LAYOUT(Via686, kVia686Functions, kVia686Pokes),
+    QZ8_LAYOUT(Via686Alt, kVia686AltFunctions, kVia686AltPokes),
+    QZ8_LAYOUT(Via686Off, kVia686Functions, kVia686OffPokes),
+    QZ8_LAYOUT(Vt8233, kVt8233Functions, kVt8233Pokes),
+    QZ8_LAYOUT(Vt8235Off, kVt8235Functions, kVt8235OffPokes),
+    QZ8_LAYOUT(Amd766, kAmd766Functions, kAmd766Pokes),
+    QZ8_LAYOUT(Amd768, kAmd768Functions, kAmd768Pokes),
+    QZ8_LAYOUT(I440mx, kI440mxFunctions, kI440mxPokes),
+    QZ8_LAYOUT_BARE(Sis, kSisFunctions),
+    QZ8_LAYOUT(NoRuleFirst, kNoRuleFirstFunctions, kNoRuleFirstPokes),
+    QZ8_LAYOUT(TwoBridges, kTwoBridgesFunctions, kTwoBridgesPokes),
+    QZ8_LAYOUT(NoSmbus, kIch5Functions, kQz8Pokes),
+};
+#undef QZ8_LAYOUT
+#undef QZ8_LAYOUT_BARE
+
+// ICH family: base at 0x20, host enable in bit 0 of 0x40. PIIX4: base at
+// 0x90, enable in 0xD2 bit 0. VIA: bit 0 of the base register enables it.
+// AMD 766/768: the block sits 0xE0 above the power-management base.
+constexpr SmbusDecode kIch2Decode = {BoardKind::Stock, 0, 0x1F, 3, 0x20, 0x40, 0x01, 0};
+
+constexpr SmbusDecode ichDecode(BoardKind kind)
+{
+    SmbusDecode decode = kIch2Decode;
+    decode.kind = kind;
+    return decode;
+}
+
+constexpr SmbusDecode kSmbusDecodes[] = {
+    kIch2Decode,
+    ichDecode(BoardKind::Raid),
+    ichDecode(BoardKind::Crowded),
+    ichDecode(BoardKind::Ich),
+    ichDecode(BoardKind::Ich0),
+    ichDecode(BoardKind::Ich4),
+    ichDecode(BoardKind::NoRuleFirst),
+    ichDecode(BoardKind::NoSmbus),
+    {BoardKind::Piix4, 0, 0x07, 3, 0x90, 0xD0, 0x00010000, 0},
+    {BoardKind::Via686, 0, 0x07, 4, 0x90, 0x90, 0x01, 0},
+    {BoardKind::Via686, 0, 0x07, 4, 0x80, 0x80, 0x01, 0},
+    {BoardKind::Via686Alt, 0, 0x07, 4, 0x90, 0x90, 0x01, 0},
+    {BoardKind::Via686Alt, 0, 0x07, 4, 0x80, 0x80, 0x01, 0},
+    {BoardKind::Via686Off, 0, 0x07, 4, 0x90, 0x90, 0x01, 0},
+    {BoardKind::Via686Off, 0, 0x07, 4, 0x80, 0x80, 0x01, 0},
+    {BoardKind::Vt8233, 0, 0x11, 0, 0xD0, 0xD0, 0x01, 0},
+    {BoardKind::Vt8235Off, 0, 0x11, 0, 0xD0, 0xD0, 0x01, 0},
+    {BoardKind::Amd766, 0, 0x07, 3, 0x58, 0x58, 0, 0xE0},
+    {BoardKind::Amd768, 0, 0x07, 3, 0x58, 0x58, 0, 0xE0},
+    // Both bridges decode; the clock chip hangs on the VIA's bus.
+    {BoardKind::TwoBridges, 0, 0x11, 0, 0xD0, 0xD0, 0x01, 0},
+    ichDecode(BoardKind::TwoBridges),
 };
 
 }  // namespace
@@ -70,6 +177,18 @@ const BoardLayout& boardLayout(BoardKind kind)
     for (const BoardLayout& layout : kLayouts)
         if (layout.kind == kind) return layout;
     return kLayouts[0];
+}
+
+uint16_t smbusHostBase(BoardKind kind, const PciSpace& pci)
+{
+    for (const SmbusDecode& d : kSmbusDecodes) {
+        if (d.kind != kind) continue;
+        if (d.enableMask != 0 && (pci.readDword(d.bus, d.device, d.function, d.enableOffset) & d.enableMask) == 0)
+            continue;
+        const uint32_t base = pci.readDword(d.bus, d.device, d.function, d.baseOffset) & 0xFFF0;
+        if (base != 0) return static_cast<uint16_t>(base + d.addend);
+    }
+    return 0;
 }
 
 void populate(const BoardLayout& layout, PciSpace& pci)

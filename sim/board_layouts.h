@@ -33,6 +33,24 @@ struct BoardLayout {
 
 const BoardLayout& boardLayout(BoardKind kind);
 
+// Where a board's south bridge decodes its SMBus host block: the base
+// register (bits 15..4), the register and bits that enable the decode
+// (mask 0: always on), and an offset added to the base.
+struct SmbusDecode {
+    BoardKind kind;
+    uint8_t bus;
+    uint8_t device;
+    uint8_t function;
+    uint8_t baseOffset;
+    uint8_t enableOffset;
+    uint32_t enableMask;
+    uint16_t addend;
+};
+
+// The SMBus host's I/O base on `pci` for a board of `kind`, 0 when nothing
+// decodes it. Rules are tried in order; the first enabled one counts.
+uint16_t smbusHostBase(BoardKind kind, const PciSpace& pci);
+
 // Fills `pci` with the layout's functions, blocks and configuration values.
 void populate(const BoardLayout& layout, PciSpace& pci);
 

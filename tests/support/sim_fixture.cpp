@@ -1,5 +1,7 @@
 #include "support/sim_fixture.h"
 
+#include "clock/clock_generator.h"
+#include "clock/smbus.h"
 #include "hw/hw_channel.h"
 #include "hw/pci.h"
 #include "ident/cpu_info.h"
@@ -11,6 +13,8 @@ void resetProcessRecords()
     pciDeviceTable = PciDeviceTable{};
     cpuInfo = CpuInfo{};
     chipsetInfo = ChipsetInfo{};
+    smbusPorts = SmbusPorts{};
+    currentSetting = ClockSetting{};
 }
 
 sim::Scenario scenarioFrom(const char* text)

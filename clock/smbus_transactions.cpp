@@ -1,0 +1,172 @@
+// The four host transactions: word data and byte-by-byte block transfers,
+// each polled 1 ms at a time and given up after a bound.
+#include "clock/smbus.h"
+#include "hw/hw_channel.h"
+#include "platform/platform.h"
+
+namespace {
+
+// Status bits; the controller clears each one written back as 1.
+constexpr uint8_t kBusy = 0x01;
+constexpr uint8_t kInterrupt = 0x02;
+constexpr uint8_t kErrors = 0x1C;  // device error, bus error, failed
+constexpr uint8_t kByteDone = 0x80;
+
+// Flag-clear masks: before and after word transfers, before block pass 1,
+// before the wait of later passes, after each block byte.
+constexpr uint8_t kWordFlags = 0x1F;
+constexpr uint8_t kFirstPassFlags = 0x9F;
+constexpr uint8_t kLaterPassFlags = 0x1E;
+constexpr uint8_t kPassEndFlags = 0x9E;
+
+// Host control values.
+constexpr uint8_t kWordData = 0x0C;
+constexpr uint8_t kBlock = 0x14;
+constexpr uint8_t kBlockLastByte = 0x34;
+constexpr uint8_t kStart = 0x40;
+
+constexpr int32_t kMaxBlock = 32;
+// A few hundred 1 ms polls: far beyond any transfer at 10 kHz, short
+// enough that a dead controller does not hang the window.
+constexpr uint32_t kWaitPolls = 500;
+
+uint8_t in(uint32_t port)
+{
+    uint8_t value = 0;
+    readPortByte(port, value);
+    return value;
+}
+
+void out(uint32_t port, uint8_t value) { writePortByte(port, value); }
+
+// Writes back the whole status byte when any bit under `mask` is set.
+void clearFlags(uint8_t mask)
+{
+    const uint8_t status = in(smbusPorts.statusPort);
+    if ((status & mask) == 0) return;
+    out(smbusPorts.statusPort, status);
+    in(smbusPorts.statusPort);
+}
+
+void start()
+{
+    const uint8_t control = in(smbusPorts.controlPort);
+    out(smbusPorts.controlPort, static_cast<uint8_t>(control | kStart));
+}
+
+enum class Await : uint8_t { ByteDone, Idle };
+
+// Polls the status register 1 ms apart. True once the awaited state shows;
+// false when the bound runs out, or when the controller ended the transfer
+// with an error while a byte was awaited. `status` keeps the last value read.
+bool await(Await what, uint8_t& status)
+{
+    for (uint32_t poll = 0; poll < kWaitPolls; ++poll) {
+        status = in(smbusPorts.statusPort);
+        platformTiming().sleepMs(1);
+        if (what == Await::Idle && (status & kBusy) == 0) return true;
+        if (what == Await::ByteDone && (status & kByteDone) != 0) return true;
+        if (what == Await::ByteDone && (status & kErrors) != 0 && (status & kBusy) == 0) return false;
+    }
+    return false;
+}
+
+// A transfer that ended by itself sets interrupt and no error flag; a
+// status that reads 0 (a failed port read) is no completion.
+bool completed(uint8_t status) { return (status & (kInterrupt | kErrors)) == kInterrupt; }
+
+enum class WordEnd : uint8_t { GaveUp, Failed, Done };
+
+// Protocol, flag clear, start, busy wait, flag clear. A wait that gives up
+// ends the transaction at once.
+WordEnd runWordTransfer()
+{
+    in(smbusPorts.controlPort);
+    out(smbusPorts.controlPort, kWordData);
+    clearFlags(kWordFlags);
+    start();
+    uint8_t status = 0;
+    if (!await(Await::Idle, status)) return WordEnd::GaveUp;
+    clearFlags(kWordFlags);
+    return completed(status) ? WordEnd::Done : WordEnd::Failed;
+}
+
+// Block pass i (1-based) of `count`: flag clear, start on pass 1, wait for
+// byte done, or for the end of the transfer on the last pass.
+bool awaitBlockPass(int32_t i, int32_t count, uint8_t& status)
+{
+    clearFlags(i == 1 ? kFirstPassFlags : kLaterPassFlags);
+    if (i == 1) start();
+    return await(i < count ? Await::ByteDone : Await::Idle, status);
+}
+
+// Clears byte done (releasing the next byte) and whatever else is set.
+void endBlockPass(uint8_t status)
+{
+    if ((status & kPassEndFlags) != 0) out(smbusPorts.statusPort, status);
+    in(smbusPorts.statusPort);
+}
+
+}  // namespace
+
+int32_t smbusReadWord(uint8_t address, uint8_t command, uint8_t& first, uint8_t& second)
+{
+    first = 0;
+    second = 0;
+    out(smbusPorts.addressPort, address);
+    out(smbusPorts.commandPort, command);
+    const WordEnd end = runWordTransfer();
+    if (end == WordEnd::GaveUp) return 0;
+    first = in(smbusPorts.data0Port);
+    second = in(smbusPorts.data1Port);
+    return end == WordEnd::Done ? 1 : 0;
+}
+
+int32_t smbusWriteWord(uint8_t address, uint8_t command, uint8_t first, uint8_t second)
+{
+    out(smbusPorts.addressPort, address);
+    out(smbusPorts.commandPort, command);
+    out(smbusPorts.data0Port, first);
+    out(smbusPorts.data1Port, second);
+    return runWordTransfer() == WordEnd::Done ? 1 : 0;
+}
+
+int32_t smbusReadBlock(uint8_t address, uint8_t command, uint8_t* buffer)
+{
+    int32_t count = kMaxBlock;
+    out(smbusPorts.addressPort, address);
+    out(smbusPorts.commandPort, command);
+    for (int32_t i = 1; i <= count; ++i) {
+        // Last byte is set just after byte done of the next-to-last byte
+        // was cleared; the controller samples it when that byte completes.
+        out(smbusPorts.controlPort, i == count ? kBlockLastByte : kBlock);
+        const bool awaitsEnd = i >= count;
+        uint8_t status = 0;
+        if (!awaitBlockPass(i, count, status)) return 0;
+        if (i == 1) {
+            const uint8_t reported = in(smbusPorts.data0Port);
+            count = reported > kMaxBlock ? kMaxBlock : reported;
+        }
+        buffer[i - 1] = in(smbusPorts.blockDataPort);
+        endBlockPass(status);
+        if (awaitsEnd && !completed(status)) return 0;
+    }
+    return count;
+}
+
+int32_t smbusWriteBlock(uint8_t address, uint8_t command, const uint8_t* buffer, int32_t count)
+{
+    out(smbusPorts.addressPort, address);
+    out(smbusPorts.commandPort, command);
+    out(smbusPorts.data0Port, static_cast<uint8_t>(count));
+    if (count < 1) return count;
+    out(smbusPorts.blockDataPort, buffer[0]);
+    uint8_t status = 0;
+    for (int32_t i = 1; i <= count; ++i) {
+        out(smbusPorts.controlPort, kBlock);
+        if (!awaitBlockPass(i, count, status)) return 0;
+        if (i < count) out(smbusPorts.blockDataPort, buffer[i]);
+        endBlockPass(status);
+    }
+    return completed(status) ? count : 0;
+}
