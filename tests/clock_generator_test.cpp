@@ -1,1 +1,183 @@
+// The clock generator's read and programming sequences against the
+// simulated clock chip, and their failures on faulty boards.
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "clock/clock_generator.h"
+#include "clock/smbus.h"
+#include "hw/hw_channel.h"
+#include "hw/pci.h"
+#include "support/sim_fixture.h"
+
+namespace {
+
+struct SeenTransaction {
+    sim::SmbusTransaction t;
+    uint64_t atNs;
+};
+
+class TransactionLog final : public sim::SmbusObserver {
+public:
+    explicit TransactionLog(sim::Board& board) : board_(board) {}
+    void onSmbusTransaction(const sim::SmbusTransaction& t) override { seen.push_back({t, board_.clock().nowNs()}); }
+    // "r18" word read, "w20" word write, "rb0"/"wb0" block read/write.
+    std::vector<std::string> names() const
+    {
+        std::vector<std::string> out;
+        for (const SeenTransaction& s : seen) {
+            std::string name = (s.t.address & 1) != 0 ? "r" : "w";
+            if (s.t.protocol == sim::kSmbBlock) name += "b";
+            out.push_back(name + std::to_string(s.t.command));
+        }
+        return out;
+    }
+    std::vector<SeenTransaction> seen;
+
+private:
+    sim::Board& board_;
+};
+
+class ClockGeneratorTest : public SimBoardTest {
+protected:
+    void SetUp() override
+    {
+        SimBoardTest::SetUp();
+        bringUp();
+        scanPciBus();
+        findSmbusController();
+        ASSERT_NE(smbusPorts.base, 0u);
+        board().setSmbusObserver(&transactions);
+    }
+    void TearDown() override
+    {
+        board().setSmbusObserver(nullptr);
+        SimBoardTest::TearDown();
+    }
+    sim::ClockChip& chip() { return board().clockChip(); }
+    uint8_t field() { return static_cast<uint8_t>(chip().reg(31) >> 3 & 7); }
+
+    TransactionLog transactions{board()};
+};
+
+struct ApplyCase {
+    float fsb;
+    RatioCode ratio;
+    uint8_t r18, r20;
+    uint8_t field;  // 2 is the stock field, kept by codes without a value
+    float readBack;
+};
+
+const ApplyCase kApplyCases[] = {
+    {133.5f, 3, 0x83, 0x84, 1, 133.5f},
+    {100.0f, kRatioFixed, 0x62, 0x62, 7, 100.0f},
+    {257.0f, 2, 0xFF, 0xFF, 0, 257.0f},
+    {2.0f, 8, 0x00, 0x00, 6, 2.0f},
+    {133.3f, 4, 0x83, 0x83, 2, 133.0f},   // tenths are dropped
+    {133.75f, 4, 0x83, 0x84, 2, 133.5f},  // quarter MHz too
+    {150.0f, 0, 0x94, 0x94, 2, 150.0f},   // codes without a field value
+    {150.0f, 1, 0x94, 0x94, 2, 150.0f},
+    {150.0f, 9, 0x94, 0x94, 2, 150.0f},
+};
+
+TEST_F(ClockGeneratorTest, ApplyProgramsTheRegistersAndReadsBack)
+{
+    for (const ApplyCase& c : kApplyCases) {
+        SCOPED_TRACE(testing::Message() << c.fsb << " MHz, ratio " << c.ratio);
+        useScenario("");
+        chip().setReg(16, 0x5A);
+        EXPECT_EQ(applyClockSetting(c.fsb, c.ratio), 1);
+        EXPECT_EQ(chip().reg(18), c.r18);
+        EXPECT_EQ(chip().reg(20), c.r20);
+        EXPECT_EQ(field(), c.field);
+        EXPECT_EQ(chip().reg(31) & 0xC7, 0x84 | 0x03) << "bits 7..6 and 2 kept, 1..0 set";
+        EXPECT_EQ(chip().reg(16), 0);
+        EXPECT_EQ(board().runningFsbHalfMhz(), static_cast<uint16_t>(c.readBack * 2));
+        currentSetting = ClockSetting{0.0f, 0};
+        EXPECT_EQ(readClockSetting(), 1);
+        EXPECT_EQ(currentSetting.fsbMhz, c.readBack);
+        EXPECT_EQ(currentSetting.ratioCode, sim::ratioCodeOfField(c.field));
+    }
+}
+
+TEST_F(ClockGeneratorTest, ReadDecodesTheDividerField)
+{
+    const RatioCode expected[8] = {2, 3, 4, 5, 6, 7, 8, kRatioFixed};
+    for (uint8_t f = 0; f < 8; ++f) {
+        chip().setReg(31, static_cast<uint8_t>(0xC4 | f << 3));
+        chip().setReg(18, 0x83);
+        chip().setReg(20, 0x84);
+        EXPECT_EQ(readClockSetting(), 1);
+        EXPECT_EQ(currentSetting.ratioCode, expected[f]) << "field " << int{f};
+        EXPECT_EQ(currentSetting.fsbMhz, 133.5f);
+    }
+}
+
+TEST_F(ClockGeneratorTest, ApplyTrafficInOrderWithThePauseAndEchoedBytes)
+{
+    ASSERT_EQ(applyClockSetting(133.5f, 3), 1);
+    const std::vector<std::string> expected = {"rb0", "wb0", "r18", "w18", "w20", "r18", "r20", "r31",
+                                               "w31", "r31", "r31", "w31", "r31", "w16"};
+    EXPECT_EQ(transactions.names(), expected);
+    const std::vector<SeenTransaction>& seen = transactions.seen;
+    ASSERT_EQ(seen.size(), expected.size());
+    EXPECT_GE(seen[10].atNs - seen[9].atNs, 500'000'000u) << "the pause before the divider";
+    for (const SeenTransaction& s : seen) {
+        EXPECT_EQ(s.t.result, sim::SmbusResult::Done);
+        if (s.t.protocol == sim::kSmbWordData && (s.t.address & 1) == 0) {
+            EXPECT_EQ(s.t.data[0], sim::ClockChip::kBlockLength) << "writes echo the first byte the chip sent";
+        }
+    }
+}
+
+TEST_F(ClockGeneratorTest, ReadTrafficInOrderAndThePreparationBlock)
+{
+    const uint8_t head[8] = {0x41, 0x32, 0x5A, 0x00, 0x7F, 0x21, 0x40, 0x13};
+    for (uint32_t i = 0; i < 8; ++i) chip().setReg(i, head[i]);
+    ASSERT_EQ(readClockSetting(), 1);
+    EXPECT_EQ(transactions.names(),
+              (std::vector<std::string>{"rb0", "wb0", "r18", "r20", "r31", "r31", "w16"}));
+    const sim::SmbusTransaction& block = transactions.seen[1].t;
+    ASSERT_EQ(block.count, 18) << "count byte and 17 bytes";
+    const uint8_t expected[18] = {17,   0x41, 0x32, 0x5A, 0x00, 0x7F, 0x21, 0x40, 0x13,
+                                  0x0F, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x03};
+    for (uint32_t i = 0; i < 18; ++i) EXPECT_EQ(block.data[i], expected[i]) << "byte " << i;
+}
+
+TEST_F(ClockGeneratorTest, UnusableFsbIsRefusedWithoutTraffic)
+{
+    const float refused[] = {std::numeric_limits<float>::quiet_NaN(), 1.5f, 257.5f, 1e9f, -133.0f,
+                             std::numeric_limits<float>::infinity()};
+    currentSetting = ClockSetting{150.0f, 5};
+    log.accesses.clear();
+    for (float fsb : refused) EXPECT_EQ(applyClockSetting(fsb, 4), 0) << fsb;
+    EXPECT_TRUE(log.accesses.empty());
+    EXPECT_EQ(board().runningFsbHalfMhz(), 266);
+    EXPECT_EQ(currentSetting.fsbMhz, 150.0f);
+}
+
+// Every fault ends both sequences with 0, inside the wait bound, without
+// touching currentSetting or the running clock.
+TEST_F(ClockGeneratorTest, FaultsEndWithinTheBoundAndLeaveTheSettingAlone)
+{
+    const char* faults[] = {"fault=stuckbusy", "fault=nobytedone", "fault=nodevice", "fault=portfail",
+                            "fault=strictend"};
+    for (const char* fault : faults) {
+        SCOPED_TRACE(fault);
+        useScenario(fault);
+        currentSetting = ClockSetting{150.0f, 5};
+        const uint64_t before = board().clock().nowNs();
+        EXPECT_EQ(readClockSetting(), 0);
+        EXPECT_EQ(applyClockSetting(200.0f, 3), 0);
+        EXPECT_LE((board().clock().nowNs() - before) / 1000000u, 2u * 550u) << "one bound per sequence, and the bytes before it";
+        EXPECT_EQ(currentSetting.fsbMhz, 150.0f);
+        EXPECT_EQ(currentSetting.ratioCode, 5);
+        EXPECT_EQ(board().runningFsbHalfMhz(), 266) << "a failed block read ends the sequence";
+        EXPECT_EQ(board().runningRatioCode(), 4);
+    }
+}
+
+}  // namespace
