@@ -1,1 +1,60 @@
+// The SMBus trace file written for QZ8_SIM's trace=PATH.
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "clock/clock_generator.h"
+#include "clock/smbus.h"
+#include "hw/hw_channel.h"
+#include "hw/pci.h"
+#include "sim/sim_trace.h"
+#include "support/sim_fixture.h"
+
+namespace {
+
+TEST(SimTrace, DescribesEachTransactionReadably)
+{
+    sim::SmbusTransaction word{};
+    word.address = 0xD3;
+    word.command = 0x12;
+    word.protocol = sim::kSmbWordData;
+    word.count = 2;
+    word.data[0] = 0x11;
+    word.data[1] = 0x83;
+    word.result = sim::SmbusResult::Done;
+    EXPECT_EQ(sim::describeTransaction(word), "0xD3 cmd 0x12 word  data 11 83 -> done");
+    word.count = 0;
+    word.result = sim::SmbusResult::DeviceError;
+    EXPECT_EQ(sim::describeTransaction(word), "0xD3 cmd 0x12 word  data -> device error");
+}
+
+class SimTraceTest : public SimBoardTest {};
+
+TEST_F(SimTraceTest, WritesTheTransactionsAndTheClockTheRunEndsAt)
+{
+    const std::string path = ::testing::TempDir() + "qz8_smbus_trace.txt";
+    useScenario(("trace=" + path).c_str());
+    ASSERT_TRUE(sim::startSimTrace(board()));
+    bringUp();
+    scanPciBus();
+    findSmbusController();
+    ASSERT_EQ(applyClockSetting(150.5f, 5), 1);
+    sim::finishSimTrace(board());
+
+    std::ifstream file(path);
+    std::stringstream text;
+    text << file.rdbuf();
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(text, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 15u) << text.str();
+    EXPECT_EQ(lines[0].rfind("0xD3 cmd 0x00 block data 11 ", 0), 0u) << lines[0];
+    EXPECT_EQ(lines[3], "0xD2 cmd 0x12 word  data 11 94 -> done");
+    EXPECT_EQ(lines[4], "0xD2 cmd 0x14 word  data 11 95 -> done");
+    EXPECT_EQ(lines[14], "end: FSB 150.5 MHz, divider 5");
+    std::remove(path.c_str());
+}
+
+}  // namespace
