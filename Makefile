@@ -29,7 +29,8 @@ demo: win32
 	@bash tools/demo.sh $(WIN32)
 
 # Figures as `name value unit` lines.
-bench: win32
+bench: native win32
+	@$(NATIVE)/bench/qz8-bench
 	@bash tools/bench-gui.sh $(WIN32)
 
 clean:
