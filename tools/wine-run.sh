@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# Run a 32-bit Windows program under Wine with the project's private prefix.
+#   tools/wine-run.sh PROGRAM.exe [ARGS...]   exit status, stdout and stderr
+#                                             are the program's own
+#   tools/wine-run.sh --stop                  end this prefix's wineserver
+# Usable as CMAKE_CROSSCOMPILING_EMULATOR, from any working directory.
+# Environment:
+#   QZ8_WINEPREFIX        prefix folder (default: <repo>/build/wineprefix)
+#   QZ8_WINE_TIMEOUT      seconds before the program is killed (default 300)
+#   QZ8_WINESERVER_PERSIST seconds the wineserver and Wine's own services stay
+#                         up after the last program ends (default 60)
+# Needs tools/setup.sh to have run (Wine, and qemu-i386 where the kernel
+# cannot run i386 binaries itself).
+set -uo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+root=$(cd "$here/.." && pwd)
+
+prefix=${QZ8_WINEPREFIX:-$root/build/wineprefix}
+case "$prefix" in /*) ;; *) prefix=$PWD/$prefix ;; esac
+prefix=${prefix%/}
+parent=$(dirname "$prefix")
+mkdir -p "$parent" || exit 125
+prefix=$(cd "$parent" && pwd)/$(basename "$prefix")
+
+export WINEPREFIX=$prefix
+export WINEARCH=win32
+export WINEDEBUG=${QZ8_WINEDEBUG:--all}
+# No Mono/Gecko install prompts, no menu entries, no debugger on a crash.
+export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe,winedbg.exe=d${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
+# Only read by qemu-i386 (binfmt_misc); harmless on a kernel that runs i386.
+export QEMU_SET_ENV='LD_PRELOAD=/usr/local/lib/qz8-wine/$LIB/qz8-mmapfix.so'
+unset WINESERVER WINELOADER
+
+lockfile=$prefix.lock
+logfile=$prefix.log
+statefile=$prefix.display
+
+# The wineserver of this prefix chdirs into .../server-<dev>-<inode>.
+server_alive() {
+    [ -d "$prefix" ] || return 1
+    local id p c
+    id=$(printf 'server-%x-%x' $(stat -c '%d %i' "$prefix")) || return 1
+    for p in /proc/[0-9]*; do
+        c=$(readlink "$p/cwd" 2>/dev/null) || continue
+        [ "${c##*/}" = "$id" ] && return 0
+    done
+    return 1
+}
+
+stop_server() {
+    if [ -d "$prefix" ]; then
+        wineserver -k </dev/null >>"$logfile" 2>&1 9>&-
+        for _ in $(seq 50); do server_alive || break; sleep 0.2; done
+    fi
+    rm -f "$statefile"
+}
+
+exec 9>>"$lockfile" || exit 125
+if ! flock -w 900 9; then echo "wine-run.sh: timed out waiting for $lockfile" >&2; exit 125; fi
+
+if [ "${1:-}" = "--stop" ]; then
+    stop_server
+    exit 0
+fi
+
+if [ $# -lt 1 ]; then
+    echo "usage: $0 PROGRAM.exe [ARGS...] | --stop" >&2
+    exit 2
+fi
+if [ ! -x /usr/lib/wine/wine ] && ! command -v wine >/dev/null; then
+    echo "wine-run.sh: Wine is not installed (run tools/setup.sh)" >&2
+    exit 125
+fi
+
+# One-time prefix creation.
+if [ ! -f "$prefix/.qz8-ready" ]; then
+    stop_server
+    rm -rf "$prefix"
+    start=$(date +%s)
+    if ! timeout -k 10 600 wine wineboot -i </dev/null >>"$logfile" 2>&1 9>&-; then
+        echo "wine-run.sh: creating the Wine prefix $prefix failed (see $logfile)" >&2
+        stop_server
+        exit 125
+    fi
+    timeout -k 10 120 wineserver -w </dev/null >>"$logfile" 2>&1 9>&-
+    echo "prefix created in $(( $(date +%s) - start )) s" >>"$logfile"
+    touch "$prefix/.qz8-ready"
+fi
+
+# Start the wineserver and Wine's background services (services.exe and
+# friends) with their output in the log, so that they never hold the caller's
+# stdout/stderr open; restart them when the X display changes.
+display=${DISPLAY:-none}
+if ! server_alive || [ "$(cat "$statefile" 2>/dev/null)" != "$display" ]; then
+    server_alive && stop_server
+    wineserver -p"${QZ8_WINESERVER_PERSIST:-60}" </dev/null >>"$logfile" 2>&1 9>&-
+    timeout -k 10 300 wine cmd.exe /c exit 0 </dev/null >>"$logfile" 2>&1 9>&-
+    printf '%s\n' "$display" >"$statefile"
+fi
+exec 9>&-
+
+exec timeout -k 10 "${QZ8_WINE_TIMEOUT:-300}" wine "$@"
