@@ -3,6 +3,17 @@
    is built here from the kernel's own security routines. */
 #include "driver/device_security.h"
 
+/* Well-known SIDs, spelled out: S-1-5-18 (LocalSystem) and S-1-5-32-544
+   (BUILTIN\Administrators). */
+static struct {
+    UCHAR revision, subAuthorityCount, authority[6];
+    ULONG subAuthority[1];
+} localSystem = {1, 1, {0, 0, 0, 0, 0, 5}, {18}};
+static struct {
+    UCHAR revision, subAuthorityCount, authority[6];
+    ULONG subAuthority[2];
+} administrators = {1, 2, {0, 0, 0, 0, 0, 5}, {32, 544}};
+
 NTSTATUS restrictToAdministrators(PDEVICE_OBJECT device)
 {
     /* Two ACEs of well-known SIDs (at most 16 bytes each) fit easily. */
@@ -12,8 +23,8 @@ NTSTATUS restrictToAdministrators(PDEVICE_OBJECT device)
 
     NTSTATUS status = RtlCreateSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
     if (NT_SUCCESS(status)) status = RtlCreateAcl(acl, sizeof aclBuffer, ACL_REVISION);
-    if (NT_SUCCESS(status)) status = RtlAddAccessAllowedAce(acl, ACL_REVISION, FILE_ALL_ACCESS, SeExports->SeLocalSystemSid);
-    if (NT_SUCCESS(status)) status = RtlAddAccessAllowedAce(acl, ACL_REVISION, FILE_ALL_ACCESS, SeExports->SeAliasAdminsSid);
+    if (NT_SUCCESS(status)) status = RtlAddAccessAllowedAce(acl, ACL_REVISION, FILE_ALL_ACCESS, (PSID)&localSystem);
+    if (NT_SUCCESS(status)) status = RtlAddAccessAllowedAce(acl, ACL_REVISION, FILE_ALL_ACCESS, (PSID)&administrators);
     if (NT_SUCCESS(status)) status = RtlSetDaclSecurityDescriptor(&descriptor, TRUE, acl, FALSE);
     if (!NT_SUCCESS(status)) return status;
 
