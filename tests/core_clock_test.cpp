@@ -2,6 +2,9 @@
 // timer, and the measured clock on the simulated board.
 #include <gtest/gtest.h>
 
+#include "clock/clock_generator.h"
+#include "clock/smbus.h"
+#include "hw/pci.h"
 #include "ident/core_clock.h"
 #include "ident/cpu_info.h"
 #include "support/scripted_cpu.h"
@@ -107,11 +110,16 @@ TEST_F(CoreClockBoardTest, MeasuresMultiplierTimesRunningFsb)
     EXPECT_NEAR(cpuInfo.coreClockMhz, 15 * 100.0, 0.1);
 }
 
+// The clock generator is reprogrammed over SMBus, as "Set New Values" does.
 TEST_F(CoreClockBoardTest, FollowsAnFsbChange)
 {
+    bringUp();
+    scanPciBus();
+    findSmbusController();
     measureCoreClock();
     const float before = cpuInfo.coreClockMhz;
-    board().setRunningClock(300, 4);  // 150.0 MHz
+    ASSERT_EQ(applyClockSetting(150.0f, 4), 1);
+    platformTiming().sleepMs(500);
     measureCoreClock();
     EXPECT_NEAR(before, 2394.0, 0.1);
     EXPECT_NEAR(cpuInfo.coreClockMhz, 18 * 150.0, 0.1);
