@@ -6,6 +6,7 @@
 #include "platform/win32/win32_notifier.h"
 #include "sim/sim_environment.h"
 #include "sim/sim_platform.h"
+#include "sim/sim_trace.h"
 
 namespace {
 sim::SimMachine machine;
@@ -22,7 +23,13 @@ int32_t installAppPlatform()
     }
     machine.board.configure(scenario);
     installPlatform(machine.platform(notifier));
+    // A trace that was asked for but cannot be written would pass unnoticed
+    // in a windowed program: refuse like a bad QZ8_SIM.
+    if (!sim::startSimTrace(machine.board)) {
+        notifier.showMessage("Unable to write the trace file named by trace=.", "QZ8_SIM", kIconError);
+        return 2;
+    }
     return 0;
 }
 
-void releaseAppPlatform() {}
+void releaseAppPlatform() { sim::finishSimTrace(machine.board); }
