@@ -2,6 +2,7 @@
 // each. Each figure group is one small function.
 #include <cstdio>
 
+#include "bench/core_clock_figures.h"
 #include "clock/clock_generator.h"
 #include "clock/smbus.h"
 #include "hw/hw_channel.h"
@@ -69,5 +70,6 @@ int main()
     clockFigures(machine);
     closeDevice();
     unloadDriver();
+    coreClockFigures();
     return 0;
 }
