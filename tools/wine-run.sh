@@ -29,7 +29,7 @@ export WINEDEBUG=${QZ8_WINEDEBUG:--all}
 # No Mono/Gecko install prompts, no menu entries, no debugger on a crash.
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe,winedbg.exe=d${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 # Only read by qemu-i386 (binfmt_misc); harmless on a kernel that runs i386.
-export QEMU_SET_ENV='LD_PRELOAD=/usr/local/lib/qz8-wine/$LIB/qz8-mmapfix.so'
+export QEMU_SET_ENV='LD_PRELOAD=/usr/local/lib/qz8-wine/$LIB/qz8-mmapfix.so:libgcc_s.so.1'
 unset WINESERVER WINELOADER
 
 lockfile=$prefix.lock

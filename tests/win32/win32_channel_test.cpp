@@ -114,9 +114,11 @@ TEST_F(Win32ChannelTest, ExistingRegistrationIsReusedAndRemovedAtExit)
 
 TEST_F(Win32ChannelTest, CurrentDirectoryTooLongForTheDriverPathIsRefused)
 {
+    // 250 characters: a valid current directory, but no room for "\\zornik.sys".
     std::string dir = makeEmptyDirectory("qz8-long");
     while (dir.size() < 250) {
-        dir += "\\abcdefghijklmnopqrstuvwxyz";
+        const size_t room = 250 - dir.size() - 1;
+        dir += "\\" + std::string(room < 40 ? room : 40, 'd');
         CreateDirectoryA(dir.c_str(), nullptr);
     }
     ASSERT_TRUE(SetCurrentDirectoryA(dir.c_str())) << dir.size();
