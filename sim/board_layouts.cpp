@@ -76,6 +76,12 @@ QZ8_SOUTH_BRIDGE(kSisFunctions, 0x02, 0, 0x1039, 0x0009, 0x0680);
 QZ8_SOUTH_BRIDGE(kIch5Functions, 0x1F, 3, 0x8086, 0x24D3, 0x0C05);
 #undef QZ8_SOUTH_BRIDGE
 
+// An Intel 845 board: the QZ8-II's devices behind another host bridge.
+constexpr PciFunctionSpec kI845Functions[] = {
+    {0, 0x00, 0, 0x8086, 0x1A30, 0x06, 0x00, 0x00, 0x04, 0x00}, kQz8Functions[3], kQz8Functions[6],
+};
+constexpr PciConfigPoke kI845Pokes[] = {kQz8Pokes[3], kQz8Pokes[4]};
+
 // The QZ8-II's functions with a listed south-bridge function in front.
 constexpr PciFunctionSpec kNoRuleFirstFunctions[] = {
     kQz8Functions[0], kI440mxFunctions[1], kQz8Functions[6],
@@ -129,6 +135,7 @@ const BoardLayout kLayouts[] = {
     QZ8_LAYOUT(NoRuleFirst, kNoRuleFirstFunctions, kNoRuleFirstPokes),
     QZ8_LAYOUT(TwoBridges, kTwoBridgesFunctions, kTwoBridgesPokes),
     QZ8_LAYOUT(NoSmbus, kIch5Functions, kQz8Pokes),
+    QZ8_LAYOUT(I845, kI845Functions, kI845Pokes),
 };
 #undef QZ8_LAYOUT
 #undef QZ8_LAYOUT_BARE
@@ -154,6 +161,7 @@ constexpr SmbusDecode kSmbusDecodes[] = {
     ichDecode(BoardKind::Ich4),
     ichDecode(BoardKind::NoRuleFirst),
     ichDecode(BoardKind::NoSmbus),
+    ichDecode(BoardKind::I845),
     {BoardKind::Piix4, 0, 0x07, 3, 0x90, 0xD0, 0x00010000, 0},
     {BoardKind::Via686, 0, 0x07, 4, 0x90, 0x90, 0x01, 0},
     {BoardKind::Via686, 0, 0x07, 4, 0x80, 0x80, 0x01, 0},

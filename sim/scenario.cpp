@@ -27,6 +27,7 @@ const ScenarioName kBoards[] = {
     {"norule1st", static_cast<uint8_t>(BoardKind::NoRuleFirst)},
     {"twosb", static_cast<uint8_t>(BoardKind::TwoBridges)},
     {"nosmbus", static_cast<uint8_t>(BoardKind::NoSmbus)},
+    {"i845", static_cast<uint8_t>(BoardKind::I845)},
 };
 
 const ScenarioName kCpus[] = {

@@ -29,6 +29,7 @@ enum class BoardKind : uint8_t {
     NoRuleFirst, // 0x719B ahead of an ICH2 in table order
     TwoBridges,  // a VT8233 ahead of the ICH2 in table order
     NoSmbus,     // ICH5 (0x24D3): a south bridge discovery does not know
+    I845,        // Intel 845 host bridge (0x1A30) with the ICH2: no 850 memory ratio
 };
 
 enum class CpuKind : uint8_t {
