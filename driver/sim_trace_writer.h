@@ -1,5 +1,6 @@
 // The simulated variant's trace= file: one line per SMBus transaction the
-// board's host controller put on the wire.
+// board's host controller put on the wire, and the clock the board ended at
+// when the driver stops, in the simulated-board program's format.
 #pragma once
 
 #include "sim/board.h"
@@ -8,8 +9,5 @@ namespace zornik {
 
 void startTrace(sim::Board& board, const char* path);
 void stopTrace();
-
-// The line for one transaction, NUL-terminated; returns its length.
-uint32_t formatTransaction(const sim::SmbusTransaction& transaction, char* line, uint32_t size);
 
 }  // namespace zornik

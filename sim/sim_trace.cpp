@@ -1,43 +1,18 @@
 #include "sim/sim_trace.h"
 
+#include "sim/trace_line.h"
+
 namespace sim {
 
 namespace {
 SmbusTraceWriter processTrace;
-
-const char* protocolName(uint8_t protocol)
-{
-    switch (protocol) {
-    case kSmbWordData: return "word ";
-    case kSmbBlock: return "block";
-    default: return "other";
-    }
-}
-
-const char* resultName(SmbusResult result)
-{
-    switch (result) {
-    case SmbusResult::Done: return "done";
-    case SmbusResult::DeviceError: return "device error";
-    case SmbusResult::Failed: return "failed";
-    }
-    return "?";
-}
 }  // namespace
 
 std::string describeTransaction(const SmbusTransaction& t)
 {
-    char head[48];
-    std::snprintf(head, sizeof head, "0x%02X cmd 0x%02X %s data", t.address, t.command, protocolName(t.protocol));
-    std::string line = head;
-    const uint32_t shown = t.count < SmbusTransaction::kDataCapacity ? t.count : SmbusTransaction::kDataCapacity;
-    for (uint32_t i = 0; i < shown; ++i) {
-        char byte[4];
-        std::snprintf(byte, sizeof byte, " %02X", t.data[i]);
-        line += byte;
-    }
-    if (shown < t.count) line += " ...";
-    return line + " -> " + resultName(t.result);
+    char line[kTraceLineSize];
+    const uint32_t length = formatTraceLine(t, line, sizeof line);
+    return std::string(line, length - 1);  // without the newline
 }
 
 bool SmbusTraceWriter::open(const char* path)
@@ -55,8 +30,9 @@ void SmbusTraceWriter::onSmbusTransaction(const SmbusTransaction& transaction)
 void SmbusTraceWriter::close(const Board& board)
 {
     if (file_ == nullptr) return;
-    const uint16_t half = board.runningFsbHalfMhz();
-    std::fprintf(file_, "end: FSB %u.%u MHz, divider %d\n", half / 2u, half % 2u * 5u, board.runningRatioCode());
+    char line[kTraceLineSize];
+    formatTraceEnd(board, line, sizeof line);
+    std::fputs(line, file_);
     std::fclose(file_);
     file_ = nullptr;
 }

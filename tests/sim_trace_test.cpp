@@ -29,6 +29,14 @@ TEST(SimTrace, DescribesEachTransactionReadably)
     word.count = 0;
     word.result = sim::SmbusResult::DeviceError;
     EXPECT_EQ(sim::describeTransaction(word), "0xD3 cmd 0x12 word  data -> device error");
+    // A block longer than the bytes kept shows that it was cut.
+    word.protocol = sim::kSmbBlock;
+    word.count = sim::SmbusTransaction::kDataCapacity + 1;
+    word.result = sim::SmbusResult::Failed;
+    const std::string block = sim::describeTransaction(word);
+    EXPECT_EQ(block.rfind("0xD3 cmd 0x12 block data 11 83 00", 0), 0u) << block;
+    EXPECT_EQ(block.size(), std::string("0xD3 cmd 0x12 block data").size() + 3 * 48 + 14) << block;
+    EXPECT_EQ(block.substr(block.size() - 14), " ... -> failed");
 }
 
 class SimTraceTest : public SimBoardTest {};
