@@ -417,6 +417,26 @@ bool cmdExpectFile(Session&, const ScriptLine& line, std::string& failure)
     return expectEqual("bytes of " + line.words[1], hexOf(wanted), hexOf(actual), failure);
 }
 
+bool cmdWriteText(Session&, const ScriptLine& line, std::string& failure)
+{
+    std::ofstream out(line.words[1], std::ios::binary | std::ios::trunc);
+    out << line.restAfter(2) << "\n";
+    if (out.flush()) return true;
+    failure = "cannot write " + line.words[1];
+    return false;
+}
+
+bool cmdExpectSameFile(Session&, const ScriptLine& line, std::string& failure)
+{
+    std::string first;
+    std::string second;
+    if (!readFile(line.words[1], first) || !readFile(line.words[2], second)) {
+        failure = "no file " + line.words[1] + " or " + line.words[2];
+        return false;
+    }
+    return expectEqual(line.words[2] + " against " + line.words[1], first, second, failure);
+}
+
 bool cmdExpectNoFile(Session&, const ScriptLine& line, std::string& failure)
 {
     if (GetFileAttributesA(line.words[1].c_str()) == INVALID_FILE_ATTRIBUTES) return true;
@@ -460,6 +480,82 @@ bool cmdExpectNoService(Session&, const ScriptLine& line, std::string& failure)
     CloseServiceHandle(manager);
     if (service == nullptr) return true;
     failure = "service " + line.words[1] + " is still registered";
+    return false;
+}
+
+// The driver service as another program would leave it.
+SC_HANDLE openService(const std::string& name, DWORD access, std::string& failure)
+{
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE service = manager != nullptr ? OpenServiceA(manager, name.c_str(), access) : nullptr;
+    if (manager != nullptr) CloseServiceHandle(manager);
+    if (service == nullptr) failure = "service " + name + " is not registered";
+    return service;
+}
+
+SC_HANDLE createService(const ScriptLine& line, std::string& failure)
+{
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE service = manager == nullptr ? nullptr
+        : CreateServiceA(manager, line.words[1].c_str(), line.words[1].c_str(), SERVICE_ALL_ACCESS,
+                         SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, line.words[2].c_str(),
+                         nullptr, nullptr, nullptr, nullptr, nullptr);
+    if (service == nullptr) failure = "cannot register service " + line.words[1] + ": error " + std::to_string(GetLastError());
+    if (manager != nullptr) CloseServiceHandle(manager);
+    return service;
+}
+
+bool cmdCreateService(Session&, const ScriptLine& line, std::string& failure)
+{
+    SC_HANDLE service = createService(line, failure);
+    if (service != nullptr) CloseServiceHandle(service);
+    return service != nullptr;
+}
+
+// Registered, then deleted while this handle stays open: the registration
+// remains, marked for deletion, until the script ends.
+bool cmdHoldDeletedService(Session&, const ScriptLine& line, std::string& failure)
+{
+    SC_HANDLE service = createService(line, failure);
+    if (service == nullptr) return false;
+    if (DeleteService(service)) return true;
+    failure = "cannot delete service " + line.words[1];
+    CloseServiceHandle(service);
+    return false;
+}
+
+bool serviceState(SC_HANDLE service, DWORD& state)
+{
+    SERVICE_STATUS status;
+    if (!QueryServiceStatus(service, &status)) return false;
+    state = status.dwCurrentState;
+    return true;
+}
+
+bool cmdStopService(Session& s, const ScriptLine& line, std::string& failure)
+{
+    SC_HANDLE service = openService(line.words[1], SERVICE_ALL_ACCESS, failure);
+    if (service == nullptr) return false;
+    SERVICE_STATUS status;
+    ControlService(service, SERVICE_CONTROL_STOP, &status);
+    DWORD state = 0;
+    const DWORD start = GetTickCount();
+    while (serviceState(service, state) && state != SERVICE_STOPPED && GetTickCount() - start < s.timeoutMs) Sleep(100);
+    CloseServiceHandle(service);
+    if (state == SERVICE_STOPPED) return true;
+    failure = "service " + line.words[1] + " did not stop (state " + std::to_string(state) + ")";
+    return false;
+}
+
+bool cmdExpectServiceRunning(Session&, const ScriptLine& line, std::string& failure)
+{
+    SC_HANDLE service = openService(line.words[1], SERVICE_QUERY_STATUS, failure);
+    if (service == nullptr) return false;
+    DWORD state = 0;
+    serviceState(service, state);
+    CloseServiceHandle(service);
+    if (state == SERVICE_RUNNING) return true;
+    failure = "service " + line.words[1] + " is not running (state " + std::to_string(state) + ")";
     return false;
 }
 
@@ -556,6 +652,8 @@ const Command kCommands[] = {
     {"expect-no-windows", 1, cmdExpectNoWindows},
     {"write-file", 3, cmdWriteFile},
     {"expect-file", 3, cmdExpectFile},
+    {"write-text", 3, cmdWriteText},
+    {"expect-same-file", 3, cmdExpectSameFile},
     {"expect-no-file", 2, cmdExpectNoFile},
     {"expect-file-has", 3, cmdFileHas},
     {"expect-file-lacks", 3, cmdFileLacks},
@@ -563,6 +661,10 @@ const Command kCommands[] = {
     {"copy-file", 3, cmdCopyFile},
     {"make-folder", 2, cmdMakeFolder},
     {"expect-no-service", 2, cmdExpectNoService},
+    {"expect-service-running", 2, cmdExpectServiceRunning},
+    {"create-service", 3, cmdCreateService},
+    {"hold-deleted-service", 3, cmdHoldDeletedService},
+    {"stop-service", 2, cmdStopService},
     {"screenshot", 2, cmdScreenshot},
     {"sleep", 2, cmdSleep},
     {"timeout", 2, cmdTimeout},
