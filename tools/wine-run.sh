@@ -29,7 +29,14 @@ export WINEDEBUG=${QZ8_WINEDEBUG:--all}
 # No Mono/Gecko install prompts, no menu entries, no debugger on a crash.
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe,winedbg.exe=d${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 # Only read by qemu-i386 (binfmt_misc); harmless on a kernel that runs i386.
-export QEMU_SET_ENV='LD_PRELOAD=/usr/local/lib/qz8-wine/$LIB/qz8-mmapfix.so:libgcc_s.so.1'
+export QEMU_SET_ENV='LD_PRELOAD=/usr/local/lib/qz8-wine/$LIB/qz8-mmapfix.so'
+# Wine's services end threads, and glibc cannot dlopen libgcc_s for
+# pthread_exit under qemu; preloading it keeps services.exe alive. Windowed
+# programs must not have it (their windows then never show), so only the
+# background services get it, and console programs that ask for it with
+# QZ8_WINE_CONSOLE=1 (they may start services themselves).
+services_env='LD_PRELOAD=/usr/local/lib/qz8-wine/$LIB/qz8-mmapfix.so:libgcc_s.so.1'
+[ "${QZ8_WINE_CONSOLE:-0}" = 1 ] && QEMU_SET_ENV=$services_env
 unset WINESERVER WINELOADER
 
 lockfile=$prefix.lock
@@ -101,8 +108,8 @@ fi
 display=${DISPLAY:-none}
 if ! server_alive || [ "$(cat "$statefile" 2>/dev/null)" != "$display" ]; then
     server_alive && stop_server
-    wineserver -p"${QZ8_WINESERVER_PERSIST:-60}" </dev/null >>"$logfile" 2>&1 9>&-
-    timeout -k 10 300 wine cmd.exe /c exit 0 </dev/null >>"$logfile" 2>&1 9>&-
+    QEMU_SET_ENV=$services_env wineserver -p"${QZ8_WINESERVER_PERSIST:-60}" </dev/null >>"$logfile" 2>&1 9>&-
+    QEMU_SET_ENV=$services_env timeout -k 10 300 wine cmd.exe /c exit 0 </dev/null >>"$logfile" 2>&1 9>&-
     printf '%s\n' "$display" >"$statefile"
 fi
 exec 9>&-
