@@ -11,7 +11,7 @@ constexpr uint32_t countOf(const T (&)[N])
 }
 
 // Intel 850 MCH + ICH2, as on the QZ8-II.
-constexpr PciFunctionSpec kQz8Functions[] = {
+constexpr PciFunctionEntry kQz8Functions[] = {
     {0, 0x00, 0, 0x8086, 0x2530, 0x06, 0x00, 0x00, 0x04, 0x00},  // host bridge (MCH)
     {0, 0x01, 0, 0x8086, 0x2532, 0x06, 0x04, 0x00, 0x04, 0x01},  // AGP bridge, secondary bus 1
     {0, 0x1E, 0, 0x8086, 0x244E, 0x06, 0x04, 0x00, 0x12, 0x01},  // hub-to-PCI bridge, secondary bus 2
@@ -26,7 +26,7 @@ constexpr PciFunctionSpec kQz8Functions[] = {
 };
 
 // The RAID edition: the same, plus an ATA RAID controller on bus 2.
-constexpr PciFunctionSpec kQz8RaidFunctions[] = {
+constexpr PciFunctionEntry kQz8RaidFunctions[] = {
     kQz8Functions[0], kQz8Functions[1], kQz8Functions[2], kQz8Functions[3], kQz8Functions[4],
     kQz8Functions[5], kQz8Functions[6], kQz8Functions[7], kQz8Functions[8], kQz8Functions[9],
     {2, 0x06, 0, 0x1103, 0x0004, 0x01, 0x80, 0x00, 0x03, 0x00},  // ATA RAID controller
@@ -42,7 +42,7 @@ constexpr PciConfigPoke kQz8Pokes[] = {
 };
 
 // A mechanism #2 machine: an Intel 430FX and its PIIX.
-constexpr PciFunctionSpec kMech2Functions[] = {
+constexpr PciFunctionEntry kMech2Functions[] = {
     {0, 0x00, 0, 0x8086, 0x122D, 0x06, 0x00, 0x00, 0x02, 0x00},
     {0, 0x07, 0, 0x8086, 0x122E, 0x06, 0x01, 0x00, 0x02, 0x80},
 };
@@ -54,10 +54,10 @@ constexpr PciFunctionBlock kCrowdedBlocks[] = {
 
 // Discovery variants: a host bridge and the south bridge's SMBus-bearing
 // function, with what its configuration space holds.
-constexpr PciFunctionSpec kHostBridge = kQz8Functions[0];
+constexpr PciFunctionEntry kHostBridge = kQz8Functions[0];
 
 #define QZ8_SOUTH_BRIDGE(name, dev, fn, vendor, id, sub)                                     \
-    constexpr PciFunctionSpec name[] = {                                                    \
+    constexpr PciFunctionEntry name[] = {                                                    \
         kHostBridge,                                                                         \
         {0, dev, fn, vendor, id, static_cast<uint8_t>(sub >> 8), static_cast<uint8_t>(sub), 0x00, 0x02, 0x00}, \
     }
@@ -77,16 +77,16 @@ QZ8_SOUTH_BRIDGE(kIch5Functions, 0x1F, 3, 0x8086, 0x24D3, 0x0C05);
 #undef QZ8_SOUTH_BRIDGE
 
 // An Intel 845 board: the QZ8-II's devices behind another host bridge.
-constexpr PciFunctionSpec kI845Functions[] = {
+constexpr PciFunctionEntry kI845Functions[] = {
     {0, 0x00, 0, 0x8086, 0x1A30, 0x06, 0x00, 0x00, 0x04, 0x00}, kQz8Functions[3], kQz8Functions[6],
 };
 constexpr PciConfigPoke kI845Pokes[] = {kQz8Pokes[3], kQz8Pokes[4]};
 
 // The QZ8-II's functions with a listed south-bridge function in front.
-constexpr PciFunctionSpec kNoRuleFirstFunctions[] = {
+constexpr PciFunctionEntry kNoRuleFirstFunctions[] = {
     kQz8Functions[0], kI440mxFunctions[1], kQz8Functions[6],
 };
-constexpr PciFunctionSpec kTwoBridgesFunctions[] = {
+constexpr PciFunctionEntry kTwoBridgesFunctions[] = {
     kQz8Functions[0], kVt8233Functions[1], kQz8Functions[6],
 };
 
@@ -207,11 +207,11 @@ void populate(const BoardLayout& layout, PciSpace& pci)
         const PciFunctionBlock& block = layout.blocks[b];
         for (uint32_t d = 0; d < block.deviceCount; ++d) {
             for (uint32_t f = 0; f < block.functionsPerDevice; ++f) {
-                PciFunctionSpec spec = block.model;
-                spec.bus = block.bus;
-                spec.device = static_cast<uint8_t>(block.firstDevice + d);
-                spec.function = static_cast<uint8_t>(f);
-                pci.add(spec);
+                PciFunctionEntry entry = block.model;
+                entry.bus = block.bus;
+                entry.device = static_cast<uint8_t>(block.firstDevice + d);
+                entry.function = static_cast<uint8_t>(f);
+                pci.add(entry);
             }
         }
     }

@@ -17,13 +17,13 @@ struct PciFunctionBlock {
     uint8_t firstDevice;
     uint8_t deviceCount;
     uint8_t functionsPerDevice;
-    PciFunctionSpec model;  // bus, device and function fields are ignored
+    PciFunctionEntry model;  // bus, device and function fields are ignored
 };
 
 struct BoardLayout {
     BoardKind kind;
     ConfigMechanism mechanism;
-    const PciFunctionSpec* functions;
+    const PciFunctionEntry* functions;
     uint32_t functionCount;
     const PciConfigPoke* pokes;
     uint32_t pokeCount;

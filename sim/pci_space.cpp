@@ -16,19 +16,19 @@ uint32_t getDword(const uint8_t* config, uint32_t offset)
 }
 }  // namespace
 
-bool PciSpace::add(const PciFunctionSpec& spec)
+bool PciSpace::add(const PciFunctionEntry& entry)
 {
     if (count_ == kCapacity) return false;
     Function& f = functions_[count_++];
-    f.bus = spec.bus;
-    f.device = spec.device;
-    f.function = spec.function;
+    f.bus = entry.bus;
+    f.device = entry.device;
+    f.function = entry.function;
     for (uint8_t& byte : f.config) byte = 0;
-    putDword(f.config, 0x00, uint32_t{spec.deviceId} << 16 | spec.vendorId);
+    putDword(f.config, 0x00, uint32_t{entry.deviceId} << 16 | entry.vendorId);
     putDword(f.config, 0x08,
-             uint32_t{spec.classCode} << 24 | uint32_t{spec.subclass} << 16 | uint32_t{spec.progIf} << 8 |
-                 spec.revision);
-    f.config[0x0E] = spec.headerType;
+             uint32_t{entry.classCode} << 24 | uint32_t{entry.subclass} << 16 | uint32_t{entry.progIf} << 8 |
+                 entry.revision);
+    f.config[0x0E] = entry.headerType;
     return true;
 }
 

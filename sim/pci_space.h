@@ -5,7 +5,7 @@
 
 namespace sim {
 
-struct PciFunctionSpec {
+struct PciFunctionEntry {
     uint8_t bus;
     uint8_t device;
     uint8_t function;
@@ -33,7 +33,7 @@ public:
 
     void clear() { count_ = 0; }
     // False when the machine is full.
-    bool add(const PciFunctionSpec& spec);
+    bool add(const PciFunctionEntry& entry);
     void poke(const PciConfigPoke& poke);
     // A dword of configuration space; all ones where no function answers.
     uint32_t readDword(uint32_t bus, uint32_t device, uint32_t function, uint32_t offset) const;

@@ -10,23 +10,23 @@
 namespace {
 
 using sim::PciConfigPoke;
-using sim::PciFunctionSpec;
+using sim::PciFunctionEntry;
 
-constexpr PciFunctionSpec host(uint8_t device, uint16_t vendorId, uint16_t deviceId)
+constexpr PciFunctionEntry host(uint8_t device, uint16_t vendorId, uint16_t deviceId)
 {
-    return PciFunctionSpec{0, device, 0, vendorId, deviceId, 0x06, 0x00, 0x00, 0x04, 0x00};
+    return PciFunctionEntry{0, device, 0, vendorId, deviceId, 0x06, 0x00, 0x00, 0x04, 0x00};
 }
 constexpr PciConfigPoke ratio(uint8_t device, uint32_t value) { return PciConfigPoke{0, device, 0, 0x50, value}; }
 
-constexpr PciFunctionSpec kPciBridge{0, 0x00, 0, 0x8086, 0x2532, 0x06, 0x04, 0x00, 0x04, 0x01};
-constexpr PciFunctionSpec kLpcBridge{0, 0x00, 0, 0x8086, 0x2440, 0x06, 0x01, 0x00, 0x12, 0x00};
+constexpr PciFunctionEntry kPciBridge{0, 0x00, 0, 0x8086, 0x2532, 0x06, 0x04, 0x00, 0x04, 0x01};
+constexpr PciFunctionEntry kLpcBridge{0, 0x00, 0, 0x8086, 0x2440, 0x06, 0x01, 0x00, 0x12, 0x00};
 
 class HostBridgeTest : public SimBoardTest {
 protected:
-    void onBus(const std::vector<PciFunctionSpec>& functions, const std::vector<PciConfigPoke>& pokes)
+    void onBus(const std::vector<PciFunctionEntry>& functions, const std::vector<PciConfigPoke>& pokes)
     {
         board().pci().clear();
-        for (const PciFunctionSpec& f : functions) board().pci().add(f);
+        for (const PciFunctionEntry& f : functions) board().pci().add(f);
         for (const PciConfigPoke& p : pokes) board().pci().poke(p);
     }
     void identify()
@@ -49,7 +49,7 @@ TEST_F(HostBridgeTest, FirstHostBridgeAndBit11OfRegister50)
 {
     const struct {
         const char* what;
-        std::vector<PciFunctionSpec> functions;
+        std::vector<PciFunctionEntry> functions;
         std::vector<PciConfigPoke> pokes;
         int32_t index;
         int32_t multiplier;

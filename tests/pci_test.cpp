@@ -120,7 +120,7 @@ TEST_F(PciTest, StockScanListsEveryFunctionOfTheBoardInScanOrder)
 
 TEST_F(PciTest, ScanProbesAllEightFunctionsOfEverySlotOnBusesZeroToFifteen)
 {
-    sim::PciFunctionSpec beyond{16, 0, 0, 0x8086, 0x2530, 6, 0, 0, 1, 0};
+    sim::PciFunctionEntry beyond{16, 0, 0, 0x8086, 0x2530, 6, 0, 0, 1, 0};
     board().pci().add(beyond);
     bringUp();
     scanPciBus();
@@ -138,8 +138,8 @@ TEST_F(PciTest, ScanProbesAllEightFunctionsOfEverySlotOnBusesZeroToFifteen)
 
 TEST_F(PciTest, AbsenceIsJudgedFromTheVendorIdAlone)
 {
-    board().pci().add(sim::PciFunctionSpec{3, 4, 0, 0x1234, 0xFFFF, 2, 0, 0, 1, 0});
-    board().pci().add(sim::PciFunctionSpec{3, 5, 0, 0xFFFF, 0x1234, 2, 0, 0, 1, 0});
+    board().pci().add(sim::PciFunctionEntry{3, 4, 0, 0x1234, 0xFFFF, 2, 0, 0, 1, 0});
+    board().pci().add(sim::PciFunctionEntry{3, 5, 0, 0xFFFF, 0x1234, 2, 0, 0, 1, 0});
     bringUp();
     scanPciBus();
     bool deviceFfffKept = false;
