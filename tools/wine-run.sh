@@ -95,13 +95,6 @@ if [ ! -f "$prefix/.qz8-ready" ]; then
     touch "$prefix/.qz8-ready"
 fi
 
-# Wine's service manager allows a service 10 s to start, less than a driver
-# host needs under emulation; it reads the value when it starts.
-if [ ! -f "$prefix/.qz8-service-timeout" ]; then
-    timeout -k 10 300 wine reg.exe add 'HKLM\System\CurrentControlSet\Control' /v ServicesPipeTimeout \
-        /t REG_SZ /d 120000 /f </dev/null >>"$logfile" 2>&1 9>&- && touch "$prefix/.qz8-service-timeout"
-fi
-
 # Start the wineserver and Wine's background services (services.exe and
 # friends) with their output in the log, so that they never hold the caller's
 # stdout/stderr open; restart them when the X display changes.
