@@ -37,12 +37,12 @@ gui-test: native win32
 # window may not come up).
 demo: native win32
 	@$(NATIVE)/app/qz8-survey
-	@timeout 300 bash tools/demo.sh $(WIN32) || echo "demo: the window did not come up under Wine here (see README, Wine)"
+	@timeout 150 bash tools/demo.sh $(WIN32) || echo "demo: the window did not come up under Wine here (see README, Wine)"
 
 # Figures as `name value unit` lines.
 bench: native win32
 	@$(NATIVE)/bench/qz8-bench
-	@timeout 600 bash tools/bench-gui.sh $(WIN32) || echo "bench: no window figures: the window did not come up under Wine here"
+	@timeout 150 bash tools/bench-gui.sh $(WIN32) || echo "bench: no window figures: the window did not come up under Wine here"
 
 clean:
 	rm -rf $(BUILD)
