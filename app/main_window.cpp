@@ -21,9 +21,6 @@ constexpr char kAppCaption[] = "QZ8-II FSB";
 // the processor's clock settles after the bus clock moved.
 constexpr uint32_t kSettleMs = 500;
 
-struct RowFields {
-    int coreSpeed, fsb, memory, agp, pci;
-};
 constexpr RowFields kCurrentRow{IDC_CORE_CURRENT, IDC_FSB_CURRENT, IDC_MEMORY_CURRENT, IDC_AGP_CURRENT,
                                 IDC_PCI_CURRENT};
 constexpr RowFields kSelectedRow{IDC_CORE_SELECTED, IDC_FSB_SELECTED, IDC_MEMORY_SELECTED, IDC_AGP_SELECTED,
@@ -104,11 +101,7 @@ bool CModifierDlg::showCurrentValues()
     selectedSetting.ratioCode = currentSetting.ratioCode;
 
     const RowTexts row = currentRowTexts(currentSetting, cpuInfo.coreClockMhz, chipsetInfo.memoryClockMultiplier);
-    setItemText(kCurrentRow.coreSpeed, row.coreSpeed.c_str());
-    setItemText(kCurrentRow.fsb, row.fsb.c_str());
-    if (row.hasMemory) setItemText(kCurrentRow.memory, row.memory.c_str());
-    setItemText(kCurrentRow.agp, row.agp.c_str());
-    setItemText(kCurrentRow.pci, row.pci.c_str());
+    showRow(kCurrentRow, row);
     return true;
 }
 
@@ -116,11 +109,17 @@ void CModifierDlg::showSelectedValues()
 {
     selectedSetting.fsbMhz = fsbForSliderPosition(fsbSlider.getPos());
     const RowTexts row = selectedRowTexts(selectedSetting, cpuInfo.clockMultiplier, chipsetInfo.memoryClockMultiplier);
-    setItemText(kSelectedRow.fsb, row.fsb.c_str());
-    setItemText(kSelectedRow.coreSpeed, row.coreSpeed.c_str());
-    if (row.hasMemory) setItemText(kSelectedRow.memory, row.memory.c_str());
-    setItemText(kSelectedRow.agp, row.agp.c_str());
-    setItemText(kSelectedRow.pci, row.pci.c_str());
+    showRow(kSelectedRow, row);
+}
+
+// A memory field whose ratio is unknown keeps the text it had.
+void CModifierDlg::showRow(const RowFields& fields, const RowTexts& row)
+{
+    setItemText(fields.coreSpeed, row.coreSpeed.c_str());
+    setItemText(fields.fsb, row.fsb.c_str());
+    if (row.hasMemory) setItemText(fields.memory, row.memory.c_str());
+    setItemText(fields.agp, row.agp.c_str());
+    setItemText(fields.pci, row.pci.c_str());
 }
 
 bool CModifierDlg::onPaint(WPARAM, LPARAM, LRESULT& result)

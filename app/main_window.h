@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "app/about_box.h"
+#include "app/window_values.h"
 #include "clock/clock_setting.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
@@ -12,6 +13,11 @@
 
 // The user's choice: slider position x 0.5 and the ratio list's code.
 extern ClockSetting selectedSetting;
+
+// Control ids of one row of value fields.
+struct RowFields {
+    int coreSpeed, fsb, memory, agp, pci;
+};
 
 class CModifierDlg : public CDialog {
 public:
@@ -29,6 +35,7 @@ private:
     // read; the Current row then keeps what it showed.
     bool showCurrentValues();
     void showSelectedValues();
+    void showRow(const RowFields& fields, const RowTexts& row);
 
     bool onPaint(WPARAM, LPARAM, LRESULT& result);
     bool queryDragIcon(WPARAM, LPARAM, LRESULT& result);
