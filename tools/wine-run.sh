@@ -36,10 +36,10 @@ export WINEARCH=win32
 export WINEDEBUG=${QZ8_WINEDEBUG:--all}
 # No Mono/Gecko install prompts, no menu entries, no debugger on a crash.
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe,winedbg.exe=d${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
-# Only read by qemu-i386 (binfmt_misc); harmless on a kernel that runs i386.
 # Under emulation winedevice.exe takes long to start and crashes at times;
 # tests of the service calls' failure paths run without it.
 [ "${QZ8_WINE_DRIVER_HOST:-1}" = 0 ] && WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winedevice.exe=d"
+# Only read by qemu-i386 (binfmt_misc); harmless on a kernel that runs i386.
 export QEMU_SET_ENV='LD_PRELOAD=/usr/local/lib/qz8-wine/$LIB/qz8-mmapfix.so'
 # Wine's services end threads, and glibc cannot dlopen libgcc_s for
 # pthread_exit under qemu; preloading it keeps services.exe alive. Windowed
