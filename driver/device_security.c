@@ -32,7 +32,9 @@ NTSTATUS restrictToAdministrators(PDEVICE_OBJECT device)
     HANDLE handle = NULL;
     status = ObOpenObjectByPointer(device, 0, NULL, WRITE_DAC, NULL, KernelMode, &handle);
     if (!NT_SUCCESS(status)) return status;
-    status = ZwSetSecurityObject(handle, DACL_SECURITY_INFORMATION, &descriptor);
+    /* The Zw form is exported only from Windows 2000 on; from DriverEntry the
+       previous mode is kernel, so the Nt form takes the kernel's buffers. */
+    status = NtSetSecurityObject(handle, DACL_SECURITY_INFORMATION, &descriptor);
     ZwClose(handle);
     return status;
 }

@@ -103,5 +103,14 @@ void kernelWriteFile(void* file, const char* text, uint32_t length)
 
 void kernelCloseFile(void* file) { ZwClose((HANDLE)file); }
 
-/* The interrupt time counts 100 ns units. */
-uint64_t kernelTimeNs(void) { return KeQueryInterruptTime() * 100u; }
+/* The HAL's performance counter, exported since NT 3.1 (the interrupt-time
+   export came with Windows 2000). Seconds and the remainder are scaled apart,
+   so the product stays within 64 bits. */
+uint64_t kernelTimeNs(void)
+{
+    LARGE_INTEGER frequency;
+    const uint64_t count = (uint64_t)KeQueryPerformanceCounter(&frequency).QuadPart;
+    const uint64_t perSecond = (uint64_t)frequency.QuadPart;
+    if (perSecond == 0) return 0;
+    return count / perSecond * 1000000000u + count % perSecond * 1000000000u / perSecond;
+}
