@@ -83,3 +83,11 @@ if [ -n "${QZ8_GUI_SHOTS:-}" ]; then
 fi
 
 bash "$here/wine-run.sh" "$QZ8_GUI_DRIVER" "$(winpath "$script")"
+status=$?
+# A script that failed half-way may leave the production program's driver
+# service behind; the next script must not start from it.
+if [ $status -ne 0 ]; then
+    bash "$here/wine-run.sh" sc.exe stop iogate >/dev/null 2>&1
+    bash "$here/wine-run.sh" sc.exe delete iogate >/dev/null 2>&1
+fi
+exit $status

@@ -60,6 +60,13 @@ bool settle(Session& s, std::string& failure)
     return false;
 }
 
+bool pressButton(Session& s, HWND button, std::string& failure)
+{
+    if (s.target.press(button, BM_CLICK, 0, 0, s.timeoutMs) != Target::Outcome::TimedOut) return true;
+    failure = "the program did not finish handling the click in time";
+    return false;
+}
+
 bool expectEqual(const std::string& what, const std::string& expected, const std::string& actual,
                  std::string& failure)
 {

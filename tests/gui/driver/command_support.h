@@ -21,6 +21,8 @@ DWORD secondsOr(const Words& w, size_t index, DWORD fallbackMs);
 bool control(Session& s, const std::string& word, HWND& out, std::string& failure);
 bool send(Session& s, HWND to, UINT message, WPARAM w, LPARAM l, LRESULT* result, std::string& failure);
 bool settle(Session& s, std::string& failure);
+// Clicks a button as the mouse would and waits for the program to handle it.
+bool pressButton(Session& s, HWND button, std::string& failure);
 
 bool expectEqual(const std::string& what, const std::string& expected, const std::string& actual,
                  std::string& failure);

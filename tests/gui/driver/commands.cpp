@@ -8,51 +8,52 @@ struct Command {
     const char* name;
     size_t words;  // at least, the name included
     CommandFunction* run;
+    bool expectation;  // checked again until it holds or the wait ends
 };
 
 const Command kCommands[] = {
-    {"cd", 2, cmdCd},
-    {"env", 2, cmdEnv},
-    {"start", 2, cmdStart},
-    {"wait-window", 2, cmdWaitWindow},
-    {"wait-gone", 2, cmdWaitGone},
-    {"click", 2, cmdClick},
-    {"focus", 2, cmdFocus},
-    {"key", 2, cmdKey},
-    {"slide", 3, cmdSlide},
-    {"select", 3, cmdSelect},
-    {"set-text", 3, cmdSetText},
-    {"expect-focus", 2, cmdExpectFocus},
-    {"expect-text", 3, cmdExpectText},
-    {"expect-enabled", 3, cmdExpectEnabled},
-    {"expect-slider", 3, cmdExpectSlider},
-    {"expect-list", 4, cmdExpectList},
-    {"expect-count", 3, cmdExpectCount},
-    {"expect-static", 2, cmdExpectStatic},
-    {"expect-box", 3, cmdExpectBox},
-    {"exit", 2, cmdExit},
-    {"expect-never", 2, cmdExpectNever},
-    {"expect-no-windows", 1, cmdExpectNoWindows},
-    {"write-file", 3, cmdWriteFile},
-    {"expect-file", 3, cmdExpectFile},
-    {"write-text", 3, cmdWriteText},
-    {"expect-same-file", 3, cmdExpectSameFile},
-    {"expect-no-file", 2, cmdExpectNoFile},
-    {"expect-file-has", 3, cmdFileHas},
-    {"expect-file-lacks", 3, cmdFileLacks},
-    {"delete-file", 2, cmdDeleteFile},
-    {"copy-file", 3, cmdCopyFile},
-    {"make-folder", 2, cmdMakeFolder},
-    {"expect-no-service", 2, cmdExpectNoService},
-    {"expect-service-running", 2, cmdExpectServiceRunning},
-    {"create-service", 3, cmdCreateService},
-    {"hold-deleted-service", 3, cmdHoldDeletedService},
-    {"stop-service", 2, cmdStopService},
-    {"screenshot", 2, cmdScreenshot},
-    {"sleep", 2, cmdSleep},
-    {"timeout", 2, cmdTimeout},
-    {"print-elapsed", 2, cmdPrintElapsed},
-    {"print-last", 2, cmdPrintLast},
+    {"cd", 2, cmdCd, false},
+    {"env", 2, cmdEnv, false},
+    {"start", 2, cmdStart, false},
+    {"wait-window", 2, cmdWaitWindow, false},
+    {"wait-gone", 2, cmdWaitGone, false},
+    {"click", 2, cmdClick, false},
+    {"focus", 2, cmdFocus, false},
+    {"key", 2, cmdKey, false},
+    {"slide", 3, cmdSlide, false},
+    {"select", 3, cmdSelect, false},
+    {"set-text", 3, cmdSetText, false},
+    {"expect-focus", 2, cmdExpectFocus, true},
+    {"expect-text", 3, cmdExpectText, true},
+    {"expect-enabled", 3, cmdExpectEnabled, true},
+    {"expect-slider", 3, cmdExpectSlider, true},
+    {"expect-list", 4, cmdExpectList, true},
+    {"expect-count", 3, cmdExpectCount, true},
+    {"expect-static", 2, cmdExpectStatic, true},
+    {"expect-box", 3, cmdExpectBox, false},
+    {"exit", 2, cmdExit, false},
+    {"expect-never", 2, cmdExpectNever, false},
+    {"expect-no-windows", 1, cmdExpectNoWindows, false},
+    {"write-file", 3, cmdWriteFile, false},
+    {"expect-file", 3, cmdExpectFile, false},
+    {"write-text", 3, cmdWriteText, false},
+    {"expect-same-file", 3, cmdExpectSameFile, false},
+    {"expect-no-file", 2, cmdExpectNoFile, false},
+    {"expect-file-has", 3, cmdFileHas, false},
+    {"expect-file-lacks", 3, cmdFileLacks, false},
+    {"delete-file", 2, cmdDeleteFile, false},
+    {"copy-file", 3, cmdCopyFile, false},
+    {"make-folder", 2, cmdMakeFolder, false},
+    {"expect-no-service", 2, cmdExpectNoService, false},
+    {"expect-service-running", 2, cmdExpectServiceRunning, false},
+    {"create-service", 3, cmdCreateService, false},
+    {"hold-deleted-service", 3, cmdHoldDeletedService, false},
+    {"stop-service", 2, cmdStopService, false},
+    {"screenshot", 2, cmdScreenshot, false},
+    {"sleep", 2, cmdSleep, false},
+    {"timeout", 2, cmdTimeout, false},
+    {"print-elapsed", 2, cmdPrintElapsed, false},
+    {"print-last", 2, cmdPrintLast, false},
 };
 
 }  // namespace
@@ -74,7 +75,15 @@ bool runCommand(Session& session, const ScriptLine& line, std::string& failure)
             failure = "too few words for " + line.words[0];
             return false;
         }
-        return command.run(session, line, failure);
+        if (!command.expectation) return command.run(session, line, failure);
+        // Keys go through the program's own message loop and take effect a
+        // moment after they are posted; a state that never comes fails.
+        const DWORD begin = GetTickCount();
+        while (!command.run(session, line, failure)) {
+            if (GetTickCount() - begin > session.expectMs) return false;
+            Sleep(50);
+        }
+        return true;
     }
     failure = "unknown command " + line.words[0];
     return false;

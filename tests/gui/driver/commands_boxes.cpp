@@ -39,9 +39,13 @@ bool cmdExpectBox(Session& s, const ScriptLine& line, std::string& failure)
     }
     if (!expectEqual("text of box " + quote(caption), line.words[2], boxText(box), failure)) return false;
     HWND ok = GetDlgItem(box, IDOK);
-    if (ok != nullptr) PostMessageA(ok, BM_CLICK, 0, 0);
-    else PostMessageA(box, WM_COMMAND, IDOK, 0);
-    if (s.target.waitGone(caption, s.timeoutMs)) return settle(s, failure);
+    if (ok == nullptr) {
+        failure = "box " + quote(caption) + " has no OK button";
+        return false;
+    }
+    // The next box may carry the same caption: wait for this one to go.
+    if (!pressButton(s, ok, failure)) return false;
+    if (s.target.waitClosed(box, s.timeoutMs)) return settle(s, failure);
     failure = "box " + quote(caption) + " did not close on OK";
     return false;
 }

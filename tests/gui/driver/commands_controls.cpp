@@ -28,9 +28,7 @@ bool cmdClick(Session& s, const ScriptLine& line, std::string& failure)
         failure = "control " + line.words[1] + " is disabled";
         return false;
     }
-    // Posted: a handler that opens a modal box would block a sent message.
-    PostMessageA(button, BM_CLICK, 0, 0);
-    return settle(s, failure);
+    return pressButton(s, button, failure);
 }
 
 bool cmdFocus(Session& s, const ScriptLine& line, std::string& failure)

@@ -16,7 +16,8 @@ struct Session {
     std::string directory;        // working directory for the next start
     LARGE_INTEGER startedAt{};    // when the last start ran
     double lastCommandMs = 0.0;   // duration of the previous command
-    DWORD timeoutMs = 60000;      // Wine under emulation starts slowly
+    DWORD timeoutMs = 60000;      // for the program to start, end, answer
+    DWORD expectMs = 3000;        // for an expected state to come about
 };
 
 // Runs one command line. False with a message that says what was expected

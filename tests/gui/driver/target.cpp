@@ -1,5 +1,6 @@
 #include "target.h"
 
+#include <memory>
 #include <vector>
 
 namespace guidriver {
@@ -25,6 +26,40 @@ BOOL CALLBACK visit(HWND window, LPARAM param)
     search.seen->insert(text);
     if (search.caption != nullptr && text == *search.caption && search.found == nullptr) search.found = window;
     return TRUE;
+}
+
+// The visible top-level windows of a process.
+BOOL CALLBACK collect(HWND window, LPARAM param)
+{
+    auto& found = *reinterpret_cast<std::pair<DWORD, std::set<HWND>>*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == found.first && IsWindowVisible(window)) found.second.insert(window);
+    return TRUE;
+}
+
+std::set<HWND> visibleWindows(DWORD processId)
+{
+    std::pair<DWORD, std::set<HWND>> found{processId, {}};
+    EnumWindows(collect, reinterpret_cast<LPARAM>(&found));
+    return found.second;
+}
+
+struct SentMessage {
+    HWND to;
+    UINT message;
+    WPARAM w;
+    LPARAM l;
+};
+
+// Blocks in SendMessage until the handler returns: a modal loop inside it
+// keeps this thread waiting, never the script.
+DWORD WINAPI sendFromThread(void* param)
+{
+    const std::unique_ptr<SentMessage> sent(static_cast<SentMessage*>(param));
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(sent->to, sent->message, sent->w, sent->l, SMTO_NORMAL, 3600000, &ignored);
+    return 0;
 }
 
 }  // namespace
@@ -125,6 +160,46 @@ bool Target::waitGone(const std::string& caption, DWORD timeoutMs)
         if (GetTickCount() - begin > timeoutMs) return false;
         Sleep(kPollMs);
     }
+}
+
+Target::Outcome Target::press(HWND to, UINT message, WPARAM w, LPARAM l, DWORD timeoutMs)
+{
+    const std::set<HWND> before = visibleWindows(info_.dwProcessId);
+    HANDLE sender = CreateThread(nullptr, 0, sendFromThread, new SentMessage{to, message, w, l}, 0, nullptr);
+    if (sender == nullptr) return Outcome::TimedOut;
+    const DWORD begin = GetTickCount();
+    Outcome outcome = Outcome::TimedOut;
+    for (;;) {
+        if (WaitForSingleObject(sender, kPollMs) == WAIT_OBJECT_0) {
+            outcome = Outcome::Handled;
+            break;
+        }
+        look();
+        bool appeared = false;
+        for (HWND window : visibleWindows(info_.dwProcessId)) appeared = appeared || before.count(window) == 0;
+        if (appeared) {
+            outcome = Outcome::NewWindow;
+            break;
+        }
+        if (!running()) {
+            outcome = Outcome::Ended;
+            break;
+        }
+        if (GetTickCount() - begin > timeoutMs) break;
+    }
+    CloseHandle(sender);
+    return outcome;
+}
+
+bool Target::waitClosed(HWND window, DWORD timeoutMs)
+{
+    const DWORD begin = GetTickCount();
+    while (IsWindow(window) && IsWindowVisible(window)) {
+        if (GetTickCount() - begin > timeoutMs) return false;
+        Sleep(kPollMs);
+    }
+    look();
+    return true;
 }
 
 bool Target::settle(HWND window, DWORD timeoutMs)

@@ -30,9 +30,17 @@ public:
     bool seen(const std::string& caption) const { return seen_.count(caption) != 0; }
     const std::set<std::string>& seenCaptions() const { return seen_; }
 
-    // Waits until the process's UI thread has handled everything posted so
-    // far (or sits in a modal loop). False when it does not answer in time.
+    // Waits until the process's UI thread has handled everything sent to it
+    // so far (or sits in a modal loop). False when it does not answer in time.
     bool settle(HWND window, DWORD timeoutMs);
+
+    // Sends `message` as a user's action would deliver it and waits until
+    // the program has handled it, or shows a new window (a box or dialog the
+    // handler opened, which now waits for the script), or ends.
+    enum class Outcome { Handled, NewWindow, Ended, TimedOut };
+    Outcome press(HWND to, UINT message, WPARAM w, LPARAM l, DWORD timeoutMs);
+    // Polls until this window is gone or hidden.
+    bool waitClosed(HWND window, DWORD timeoutMs);
 
     // Refreshes the record of captions seen; called by every polling loop.
     void look();
