@@ -39,13 +39,15 @@ uint8_t in(uint32_t port)
 
 void out(uint32_t port, uint8_t value) { writePortByte(port, value); }
 
-// Writes back the whole status byte when any bit under `mask` is set.
-void clearFlags(uint8_t mask)
+// Writes back the whole status byte when any bit under `mask` is set, and
+// returns it.
+uint8_t clearFlags(uint8_t mask)
 {
     const uint8_t status = in(smbusPorts.statusPort);
-    if ((status & mask) == 0) return;
+    if ((status & mask) == 0) return status;
     out(smbusPorts.statusPort, status);
     in(smbusPorts.statusPort);
+    return status;
 }
 
 void start()
@@ -54,7 +56,11 @@ void start()
     out(smbusPorts.controlPort, static_cast<uint8_t>(control | kStart));
 }
 
-enum class Await : uint8_t { ByteDone, Idle };
+// ByteDone: the next byte of a block has moved. Idle: the transaction has
+// ended. LastByte: either; a controller that took the last-byte bit too late
+// for the byte on the wire, or one that always waits for byte done to be
+// cleared after the last byte, holds the bus with byte done set.
+enum class Await : uint8_t { ByteDone, Idle, LastByte };
 
 // Polls the status register 1 ms apart. True once the awaited state shows;
 // false when the bound runs out, or when the controller ended the transfer
@@ -64,9 +70,12 @@ bool await(Await what, uint8_t& status)
     for (uint32_t poll = 0; poll < kWaitPolls; ++poll) {
         status = in(smbusPorts.statusPort);
         platformTiming().sleepMs(1);
-        if (what == Await::Idle && (status & kBusy) == 0) return true;
-        if (what == Await::ByteDone && (status & kByteDone) != 0) return true;
-        if (what == Await::ByteDone && (status & kErrors) != 0 && (status & kBusy) == 0) return false;
+        const bool idle = (status & kBusy) == 0;
+        const bool byteDone = (status & kByteDone) != 0;
+        if (what == Await::Idle && idle) return true;
+        if (what == Await::LastByte && (idle || byteDone)) return true;
+        if (what == Await::ByteDone && byteDone) return true;
+        if (what == Await::ByteDone && (status & kErrors) != 0 && idle) return false;
     }
     return false;
 }
@@ -74,6 +83,9 @@ bool await(Await what, uint8_t& status)
 // A transfer that ended by itself sets interrupt and no error flag; a
 // status that reads 0 (a failed port read) is no completion.
 bool completed(uint8_t status) { return (status & (kInterrupt | kErrors)) == kInterrupt; }
+
+// The controller has let go of the bus and said how the transfer ended.
+bool ended(uint8_t status) { return (status & kBusy) == 0 && (status & (kInterrupt | kErrors)) != 0; }
 
 enum class WordEnd : uint8_t { GaveUp, Failed, Done };
 
@@ -95,9 +107,15 @@ WordEnd runWordTransfer()
 // byte done, or for the end of the transfer on the last pass.
 bool awaitBlockPass(int32_t i, int32_t count, uint8_t& status)
 {
-    clearFlags(i == 1 ? kFirstPassFlags : kLaterPassFlags);
+    const uint8_t before = clearFlags(i == 1 ? kFirstPassFlags : kLaterPassFlags);
     if (i == 1) start();
-    return await(i < count ? Await::ByteDone : Await::Idle, status);
+    // Over a slow channel a write's last byte can be through before its pass
+    // begins; the flag clear has then just taken the end of this transfer.
+    if (i > 1 && i >= count && ended(before)) {
+        status = before;
+        return true;
+    }
+    return await(i < count ? Await::ByteDone : Await::LastByte, status);
 }
 
 // Clears byte done (releasing the next byte) and whatever else is set.
@@ -105,6 +123,18 @@ void endBlockPass(uint8_t status)
 {
     if ((status & kPassEndFlags) != 0) out(smbusPorts.statusPort, status);
     in(smbusPorts.statusPort);
+}
+
+// After the last pass: a controller still holding the bus ends the
+// transaction once byte done is cleared (endBlockPass did that). True when
+// the transaction completed.
+bool finishBlock(uint8_t& status)
+{
+    if ((status & kBusy) != 0) {
+        if (!await(Await::Idle, status)) return false;
+        endBlockPass(status);
+    }
+    return completed(status);
 }
 
 }  // namespace
@@ -139,6 +169,8 @@ int32_t smbusReadBlock(uint8_t address, uint8_t command, uint8_t* buffer)
     for (int32_t i = 1; i <= count; ++i) {
         // Last byte is set just after byte done of the next-to-last byte
         // was cleared; the controller samples it when that byte completes.
+        // A slow channel can miss that moment: the controller then reads one
+        // byte more, which the last pass lets through.
         out(smbusPorts.controlPort, i == count ? kBlockLastByte : kBlock);
         const bool awaitsEnd = i >= count;
         uint8_t status = 0;
@@ -149,7 +181,7 @@ int32_t smbusReadBlock(uint8_t address, uint8_t command, uint8_t* buffer)
         }
         buffer[i - 1] = in(smbusPorts.blockDataPort);
         endBlockPass(status);
-        if (awaitsEnd && !completed(status)) return 0;
+        if (awaitsEnd && !finishBlock(status)) return 0;
     }
     return count;
 }
@@ -168,5 +200,5 @@ int32_t smbusWriteBlock(uint8_t address, uint8_t command, const uint8_t* buffer,
         if (i < count) out(smbusPorts.blockDataPort, buffer[i]);
         endBlockPass(status);
     }
-    return completed(status) ? count : 0;
+    return finishBlock(status) ? count : 0;
 }
