@@ -4,14 +4,16 @@
 #   tools/gui-test.sh SCRIPT
 # Environment:
 #   QZ8_GUI_DRIVER   qz8-guidriver.exe (required)
-#   QZ8_GUI_APPDIR   folder holding qz8fsb.exe and qz8fsb-sim.exe (required)
+#   QZ8_GUI_APPDIR   folder holding qz8fsb.exe, qz8fsb-sim.exe and
+#                    qz8fsb-simcpu.exe (required)
 #   QZ8_GUI_WORK     scratch folder for this run (default: a fresh temp folder)
 #   QZ8_GUI_SHOTS    folder for the screenshots (default: none taken)
 #   QZ8_GUI_DRIVER_SYS the simulated zornik-sim.sys, seen as DRIVER_SIM
 #   QZ8_GUI_DISPLAY  "state": the display in $QZ8_GUI_DISPLAY_STATE (see
 #                    gui-display.sh); "own": $DISPLAY; unset: a private Xvfb
 #   QZ8_WINEPREFIX   as for wine-run.sh
-# The script sees APP_SIM, APP_PROD, WORK (and DRIVER_SIM) as Windows paths.
+# The script sees APP_SIM, APP_PROD, APP_SIMCPU, WORK (and DRIVER_SIM) as
+# Windows paths.
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 script=${1:?usage: gui-test.sh SCRIPT}
@@ -43,10 +45,11 @@ if [ -z "$work" ]; then
     cleanup+=("rm -rf '$work'")
 fi
 rm -rf "$work" && mkdir -p "$work"
-export WORK APP_SIM APP_PROD
+export WORK APP_SIM APP_PROD APP_SIMCPU
 WORK=$(winpath "$work")
 APP_SIM=$(winpath "$QZ8_GUI_APPDIR/qz8fsb-sim.exe")
 APP_PROD=$(winpath "$QZ8_GUI_APPDIR/qz8fsb.exe")
+APP_SIMCPU=$(winpath "$QZ8_GUI_APPDIR/qz8fsb-simcpu.exe")
 # The simulated driver, for scripts that run the production executable.
 if [ -n "${QZ8_GUI_DRIVER_SYS:-}" ]; then
     export DRIVER_SIM

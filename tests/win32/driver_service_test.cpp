@@ -145,6 +145,8 @@ TEST_F(DriverService, RefusesEverythingElseWithoutTouchingTheBoard)
         {"code not in the table", DriverRequest{driverControlCode(0x903), {}, 4}, 8, 4, ERROR_INVALID_FUNCTION},
         {"reset control 0xCF9", portWriteRequest(false, 0xCF9, 0x06), 8, 8, ERROR_ACCESS_DENIED},
         {"configuration write", portWriteRequest(true, 0xCFC, 0), 8, 8, ERROR_ACCESS_DENIED},
+        {"byte value above 255", portWriteRequest(false, 0xCFA, 0x100), 8, 8, ERROR_INVALID_PARAMETER},
+        {"port above 0xFFFF", portReadRequest(false, 0x10CF8), 8, 4, ERROR_ACCESS_DENIED},
         {"POST port 0x80", portReadRequest(false, 0x80), 8, 4, ERROR_ACCESS_DENIED},
         {"MSR 0x1B", msrReadRequest(0x1B), 8, 4, ERROR_ACCESS_DENIED},
         {"short input", portReadRequest(true, 0xCFC), 8, 3, ERROR_INVALID_PARAMETER},
