@@ -132,6 +132,15 @@ TEST_F(DriverService, AnswersTheProgramsRequestsFromTheBoard)
     EXPECT_EQ(out[0] & 0x01, 0) << "host not busy";
 }
 
+// The program always sends a byte zero-extended; another client may not.
+DriverRequest wideByteWrite(uint32_t port, uint32_t value)
+{
+    DriverRequest request{kIoctlWritePortByte, {}, 8};
+    putLe32(request.input, port);
+    putLe32(request.input + 4, value);
+    return request;
+}
+
 TEST_F(DriverService, RefusesEverythingElseWithoutTouchingTheBoard)
 {
     uint8_t out[8] = {};
@@ -145,7 +154,7 @@ TEST_F(DriverService, RefusesEverythingElseWithoutTouchingTheBoard)
         {"code not in the table", DriverRequest{driverControlCode(0x903), {}, 4}, 8, 4, ERROR_INVALID_FUNCTION},
         {"reset control 0xCF9", portWriteRequest(false, 0xCF9, 0x06), 8, 8, ERROR_ACCESS_DENIED},
         {"configuration write", portWriteRequest(true, 0xCFC, 0), 8, 8, ERROR_ACCESS_DENIED},
-        {"byte value above 255", portWriteRequest(false, 0xCFA, 0x100), 8, 8, ERROR_INVALID_PARAMETER},
+        {"byte value above 255", wideByteWrite(0xCFA, 0x100), 8, 8, ERROR_INVALID_PARAMETER},
         {"port above 0xFFFF", portReadRequest(false, 0x10CF8), 8, 4, ERROR_ACCESS_DENIED},
         {"POST port 0x80", portReadRequest(false, 0x80), 8, 4, ERROR_ACCESS_DENIED},
         {"MSR 0x1B", msrReadRequest(0x1B), 8, 4, ERROR_ACCESS_DENIED},
