@@ -16,11 +16,7 @@ Win32Notifier notifier;
 int32_t installAppPlatform()
 {
     sim::Scenario scenario;
-    char error[200];
-    if (!sim::scenarioFromEnvironment(scenario, error, sizeof error)) {
-        notifier.showMessage(error, "QZ8_SIM", kIconError);
-        return 2;
-    }
+    if (!sim::scenarioFromEnvironment(scenario, notifier)) return 2;
     machine.board.configure(scenario);
     installPlatform(machine.platform(notifier));
     // A trace that was asked for but cannot be written would pass unnoticed

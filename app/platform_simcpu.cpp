@@ -21,11 +21,7 @@ Win32Notifier notifier;
 int32_t installAppPlatform()
 {
     sim::Scenario scenario;
-    char error[200];
-    if (!sim::scenarioFromEnvironment(scenario, error, sizeof error)) {
-        notifier.showMessage(error, "QZ8_SIM", kIconError);
-        return 2;
-    }
+    if (!sim::scenarioFromEnvironment(scenario, notifier)) return 2;
     static sim::ModelProcessor processor(scenario.cpu, scenario.fsbHalfMhz, timing);
     installPlatform(Platform{&channel, &processor, &timing, &notifier});
     return 0;

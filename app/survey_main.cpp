@@ -21,11 +21,7 @@ ConsoleNotifier notifier;
 int main()
 {
     sim::Scenario scenario;
-    char error[200];
-    if (!sim::scenarioFromEnvironment(scenario, error, sizeof error)) {
-        std::fprintf(stderr, "%s\n", error);
-        return 2;
-    }
+    if (!sim::scenarioFromEnvironment(scenario, notifier)) return 2;
     machine.board.configure(scenario);
     installPlatform(machine.platform(notifier));
     if (!sim::startSimTrace(machine.board)) return 2;

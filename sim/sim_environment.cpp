@@ -4,9 +4,12 @@
 
 namespace sim {
 
-bool scenarioFromEnvironment(Scenario& scenario, char* error, uint32_t errorSize)
+bool scenarioFromEnvironment(Scenario& scenario, Notifier& notifier)
 {
-    return parseScenario(std::getenv("QZ8_SIM"), scenario, error, errorSize);
+    char error[200];
+    if (parseScenario(std::getenv("QZ8_SIM"), scenario, error, sizeof error)) return true;
+    notifier.showMessage(error, "QZ8_SIM", kIconError);
+    return false;
 }
 
 }  // namespace sim
