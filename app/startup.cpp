@@ -19,7 +19,12 @@ bool CModifierApp::startUp()
     platformReady_ = true;
 
     if (!bringUpHardware()) return false;
-    if (runBatchMode(commandLine())) return true;
+    const BatchOutcome batch = runBatchMode(commandLine());
+    if (batch != BatchOutcome::NotBatch) {
+        // A file that was refused or not applied is no success.
+        exitCode_ = batch == BatchOutcome::Applied ? 0 : 1;
+        return true;
+    }
 
     enable3dControls();
     CModifierDlg window;

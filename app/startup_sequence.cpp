@@ -14,6 +14,7 @@ constexpr char kDriverCaption[] = "Driver Error";
 constexpr char kSmbusCaption[] = "SMBus Error";
 constexpr char kAppCaption[] = "QZ8-II FSB";
 constexpr char kBadFileText[] = "Unable to find file, or bad file";
+constexpr char kNotProgrammedText[] = "The clock generator could not be programmed.";
 
 bool giveUp(const char* text, const char* caption)
 {
@@ -24,7 +25,12 @@ bool giveUp(const char* text, const char* caption)
 
 }  // namespace
 
-bool isProgrammableFsb(float fsbMhz) { return fsbMhz >= 2.0f && fsbMhz <= 257.0f; }
+bool isProgrammableSetting(const ClockSetting& setting)
+{
+    const bool fsbInRange = setting.fsbMhz >= 2.0f && setting.fsbMhz <= 257.0f;
+    const bool hasField = (setting.ratioCode >= 2 && setting.ratioCode <= 8) || setting.ratioCode == kRatioFixed;
+    return fsbInRange && hasField;
+}
 
 bool bringUpHardware()
 {
@@ -41,21 +47,23 @@ bool bringUpHardware()
     return true;
 }
 
-bool runBatchMode(const char* commandLine)
+BatchOutcome runBatchMode(const char* commandLine)
 {
     char path[kBatchPathSize];
     const FileArgument argument = findFileArgument(commandLine, path);
-    if (argument == FileArgument::Absent) return false;
+    if (argument == FileArgument::Absent) return BatchOutcome::NotBatch;
 
     // A path too long for the buffer, an unreadable file and a setting the
-    // clock generator would refuse all end the same way, before any traffic.
-    if (argument == FileArgument::TooLong || readSettingsFile(path) == 0 ||
-        !isProgrammableFsb(currentSetting.fsbMhz)) {
+    // clock generator cannot take all end the same way, before any traffic:
+    // half of a setting (the FSB without its divider) is never programmed.
+    if (argument == FileArgument::TooLong || readSettingsFile(path) == 0 || !isProgrammableSetting(currentSetting)) {
         showMessage(kBadFileText, kAppCaption, kIconError);
-        return true;
+        return BatchOutcome::Refused;
     }
     openDevice();
-    applyClockSetting(currentSetting.fsbMhz, currentSetting.ratioCode);
+    const int32_t programmed = applyClockSetting(currentSetting.fsbMhz, currentSetting.ratioCode);
     closeDevice();
-    return true;
+    if (programmed != 0) return BatchOutcome::Applied;
+    showMessage(kNotProgrammedText, kAppCaption, kIconError);
+    return BatchOutcome::Failed;
 }

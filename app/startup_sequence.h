@@ -7,10 +7,19 @@
 // and the driver's removal.
 bool bringUpHardware();
 
-// Batch mode when the command line holds "-file=": applies the settings
-// file named there and returns true. False (nothing done) without it.
-bool runBatchMode(const char* commandLine);
+#include "clock/clock_setting.h"
 
-// The clock generator takes FSB values from 2.0 to 257.0 MHz and refuses
-// anything else (NaN included).
-bool isProgrammableFsb(float fsbMhz);
+enum class BatchOutcome {
+    NotBatch,  // no "-file=": the window runs
+    Applied,   // the file's setting is in the clock generator
+    Refused,   // no file, a short one, or a setting the chip cannot take: nothing sent
+    Failed,    // the programming sequence failed on the way
+};
+
+// Batch mode when the command line holds "-file=": applies the settings
+// file named there. A refusal or a failure is said in a message box.
+BatchOutcome runBatchMode(const char* commandLine);
+
+// What the clock generator can be programmed with: an FSB from 2.0 to
+// 257.0 MHz (not NaN) and a divider with a field value (2 to 8, or -1).
+bool isProgrammableSetting(const ClockSetting& setting);

@@ -22,7 +22,9 @@ int CWinApp::run(const char* commandLine)
     InitCommonControls();
 
     if (startUp()) {
-        if (mainWindow_ == nullptr) PostQuitMessage(0);
+        // Without a main window the loop ends at once, with the status
+        // start-up left.
+        if (mainWindow_ == nullptr) PostQuitMessage(exitCode_);
         MSG message{};
         while (GetMessageA(&message, nullptr, 0, 0) > 0) {
             TranslateMessage(&message);

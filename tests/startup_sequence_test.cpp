@@ -64,7 +64,7 @@ TEST_F(StartupSequence, BatchProgramsTheChipWithTheFilesSetting)
 {
     writeSetting(150.0f, 5);
     ASSERT_TRUE(bringUpHardware());
-    EXPECT_TRUE(runBatchMode((std::string("-file=") + kFile + " -x").c_str()));
+    EXPECT_EQ(runBatchMode((std::string("-file=") + kFile + " -x").c_str()), BatchOutcome::Applied);
     EXPECT_TRUE(notifier.boxes.empty());
     EXPECT_EQ(board().runningFsbHalfMhz(), 300);
     EXPECT_EQ(board().runningRatioCode(), 5);
@@ -76,7 +76,7 @@ TEST_F(StartupSequence, WithoutTheSwitchNothingHappens)
     writeSetting(150.0f, 5);
     ASSERT_TRUE(bringUpHardware());
     log.accesses.clear();
-    EXPECT_FALSE(runBatchMode((std::string("-FILE=") + kFile).c_str()));
+    EXPECT_EQ(runBatchMode((std::string("-FILE=") + kFile).c_str()), BatchOutcome::NotBatch);
     EXPECT_TRUE(log.accesses.empty());
     EXPECT_TRUE(notifier.boxes.empty());
 }
@@ -86,26 +86,32 @@ TEST_F(StartupSequence, BadFilesAndRefusedSettingsShowOneBoxAndNoTraffic)
     struct Case {
         const char* name;
         float fsb;
+        RatioCode ratio;
         bool writeFile;
         std::string commandLine;
     };
     const std::string good = std::string("-file=") + kFile;
     const Case cases[] = {
-        {"missing file", 0.0f, false, good},
-        {"empty path", 0.0f, false, "-file="},
-        {"too long", 0.0f, false, "-file=" + std::string(300, 'a')},
-        {"not a number", std::numeric_limits<float>::quiet_NaN(), true, good},
-        {"above 257 MHz", 300.0f, true, good},
-        {"below 2 MHz", 1.5f, true, good},
+        {"missing file", 0.0f, 4, false, good},
+        {"empty path", 0.0f, 4, false, "-file="},
+        {"too long", 0.0f, 4, false, "-file=" + std::string(300, 'a')},
+        {"not a number", std::numeric_limits<float>::quiet_NaN(), 4, true, good},
+        {"above 257 MHz", 300.0f, 4, true, good},
+        {"below 2 MHz", 1.5f, 4, true, good},
+        // No divider field: the FSB alone would leave PCI at 64 MHz.
+        {"divider code 0 at 257 MHz", 257.0f, 0, true, good},
+        {"divider code 9", 150.0f, 9, true, good},
+        {"divider code 1", 150.0f, 1, true, good},
+        {"divider code -2", 150.0f, -2, true, good},
     };
     ASSERT_TRUE(bringUpHardware());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::remove(kFile);
-        if (c.writeFile) writeSetting(c.fsb, 4);
+        if (c.writeFile) writeSetting(c.fsb, c.ratio);
         notifier.boxes.clear();
         log.accesses.clear();
-        EXPECT_TRUE(runBatchMode(c.commandLine.c_str()));
+        EXPECT_EQ(runBatchMode(c.commandLine.c_str()), BatchOutcome::Refused);
         expectOnlyBox("Unable to find file, or bad file", "QZ8-II FSB", 0x10);
         EXPECT_TRUE(log.accesses.empty());
         EXPECT_EQ(board().runningFsbHalfMhz(), 266);
@@ -114,11 +120,25 @@ TEST_F(StartupSequence, BadFilesAndRefusedSettingsShowOneBoxAndNoTraffic)
 
 TEST_F(StartupSequence, ProgrammableRangeEndsAreInclusive)
 {
-    EXPECT_TRUE(isProgrammableFsb(2.0f));
-    EXPECT_TRUE(isProgrammableFsb(257.0f));
-    EXPECT_FALSE(isProgrammableFsb(257.5f));
-    EXPECT_FALSE(isProgrammableFsb(1.99f));
-    EXPECT_FALSE(isProgrammableFsb(-std::numeric_limits<float>::infinity()));
+    EXPECT_TRUE(isProgrammableSetting({2.0f, 2}));
+    EXPECT_TRUE(isProgrammableSetting({257.0f, 8}));
+    EXPECT_TRUE(isProgrammableSetting({133.0f, kRatioFixed}));
+    EXPECT_FALSE(isProgrammableSetting({257.5f, 4}));
+    EXPECT_FALSE(isProgrammableSetting({1.99f, 4}));
+    EXPECT_FALSE(isProgrammableSetting({-std::numeric_limits<float>::infinity(), 4}));
+}
+
+// A sequence that fails on the way (here the clock chip does not answer) is
+// said, and the caller gets no success to report.
+TEST_F(StartupSequence, BatchSaysWhenTheChipWasNotProgrammed)
+{
+    writeSetting(150.0f, 5);
+    ASSERT_TRUE(bringUpHardware());
+    useScenario("fault=nodevice");
+    EXPECT_EQ(runBatchMode((std::string("-file=") + kFile).c_str()), BatchOutcome::Failed);
+    expectOnlyBox("The clock generator could not be programmed.", "QZ8-II FSB", 0x10);
+    EXPECT_EQ(board().runningFsbHalfMhz(), 266);
+    EXPECT_FALSE(machine->channel.isOpen());
 }
 
 }  // namespace
