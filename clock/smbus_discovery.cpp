@@ -1,6 +1,7 @@
 // Finding the SMBus host controller in the south bridge's configuration space.
 #include "clock/smbus.h"
 #include "hw/pci.h"
+#include "hw/smbus_block.h"
 
 SmbusPorts smbusPorts = {};
 
@@ -90,8 +91,10 @@ void findSmbusController()
     if (index < 0) return;
     const PciDeviceRecord& r = pciDeviceTable.records[index];
     const SouthBridge& bridge = *listed(r.vendorId, r.deviceId);
+    // A base outside the I/O space, among the legacy ports or on the
+    // configuration ports is a misread or misconfigured register: no SMBus.
     const uint32_t base = readBase(bridge, r);
-    if (base == 0) return;
+    if (!isUsableSmbusBase(base)) return;
     smbusPorts.base = base;
     smbusPorts.statusPort = base;
     smbusPorts.controlPort = base + 2;

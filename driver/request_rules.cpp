@@ -1,6 +1,7 @@
 #include "driver/request_rules.h"
 
 #include "hw/driver_protocol.h"
+#include "hw/smbus_block.h"
 
 namespace zornik {
 
@@ -23,13 +24,17 @@ constexpr uint32_t kMsrEbcHardPowerOn = 0x2A;
 constexpr uint32_t kMsrEbcFrequencyId = 0x2C;
 
 constexpr uint32_t kConfigAddress = 0xCF8;  // mechanism #1 address; mechanism #2 enable as a byte
+constexpr uint32_t kResetControl = 0xCF9;
 constexpr uint32_t kMech2Forward = 0xCFA;
 constexpr uint32_t kConfigData = 0xCFC;
-constexpr uint32_t kSmbusBlockSize = 8;
+constexpr uint32_t kLastPort = 0xFFFF;
+constexpr uint32_t kSmbusRegisters = 8;  // of the block, the program uses base + 0..7
 
+// The base found at load is checked again here, so the rule holds alone.
 bool inSmbusBlock(uint32_t port, const Allowlist& allowlist)
 {
-    return allowlist.smbusBase != 0 && port >= allowlist.smbusBase && port < allowlist.smbusBase + kSmbusBlockSize;
+    const uint32_t base = allowlist.smbusBase;
+    return isUsableSmbusBase(base) && port >= base && port < base + kSmbusRegisters;
 }
 
 }  // namespace
@@ -37,12 +42,15 @@ bool inSmbusBlock(uint32_t port, const Allowlist& allowlist)
 bool isAllowed(const Request& request, const Allowlist& allowlist)
 {
     const uint32_t port = request.target;
+    if (request.access == Access::ReadMsr) return port == kMsrEbcHardPowerOn || port == kMsrEbcFrequencyId;
+    // Whatever follows: no port beyond the I/O space (it would be cut to 16
+    // bits later), and never the reset control register.
+    if (port > kLastPort || port == kResetControl) return false;
     switch (request.access) {
     case Access::ReadMsr:
-        return port == kMsrEbcHardPowerOn || port == kMsrEbcFrequencyId;
+        return false;
     case Access::InByte:
     case Access::OutByte:
-        // Never 0xCF9: a byte written there resets the machine.
         return port == kConfigAddress || port == kMech2Forward || inSmbusBlock(port, allowlist);
     case Access::InDword:
         return port == kConfigAddress || port == kConfigData;

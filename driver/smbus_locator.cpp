@@ -1,5 +1,7 @@
 #include "driver/smbus_locator.h"
 
+#include "hw/smbus_block.h"
+
 namespace zornik {
 
 namespace {
@@ -77,8 +79,12 @@ uint16_t locateSmbusBase(ConfigReader read, void* context)
                 continue;
             }
             const uint32_t key = (id & 0xFFFF) << 16 | id >> 16;
-            if (const SouthBridge* bridge = listed(key))
-                return static_cast<uint16_t>(baseOf(*bridge, read, context, device, function));
+            if (const SouthBridge* bridge = listed(key)) {
+                // Judged before it is cut to 16 bits, so that a block past
+                // 0xFFFF cannot wrap onto the legacy ports.
+                const uint32_t base = baseOf(*bridge, read, context, device, function);
+                return isUsableSmbusBase(base) ? static_cast<uint16_t>(base) : 0;
+            }
             // A single-function device answers for every function number.
             if (function == 0 && (read(context, device, 0, 0x0C) & 0x00800000u) == 0) break;
         }

@@ -10,7 +10,8 @@ namespace zornik {
 using ConfigReader = uint32_t (*)(void* context, uint32_t device, uint32_t function, uint32_t offset);
 
 // The I/O base of the first listed south-bridge function (in device and
-// function order), or 0 when there is none or its block is not enabled.
+// function order), or 0 when there is none, its block is not enabled, or it
+// lies where no SMBus block may (see hw/smbus_block.h).
 uint16_t locateSmbusBase(ConfigReader read, void* context);
 
 // Configuration mechanism #1 address of bus 0, device, function, offset.

@@ -18,6 +18,21 @@ int32_t probeConfigMechanism(uint32_t& slotCount, uint32_t& functionsPerSlot)
     slotCount = 0;
     functionsPerSlot = 0;
 
+    // Mechanism #1 first: some mechanism #1 chipsets answer byte reads of
+    // 0xCF8 and 0xCFA with the bytes of CONFIG_ADDRESS, and would pass the
+    // #2 test whenever its low byte happened to be 0. Other software uses
+    // CONFIG_ADDRESS too: put back what it held.
+    uint32_t saved = 0;
+    readPortDword(kConfigAddress, saved);
+    writePortDword(kConfigAddress, kEnableBit);
+    const bool mechanismOne = checkPortDword(kConfigAddress, kEnableBit) != 0;
+    writePortDword(kConfigAddress, saved);
+    if (mechanismOne) {
+        slotCount = 512;
+        functionsPerSlot = 8;
+        return 1;
+    }
+
     writePortByte(kMech2Enable, 0x00);
     writePortByte(kMech2Forward, 0x00);
     if (checkPortByte(kMech2Enable, 0x00) != 0 && checkPortByte(kMech2Forward, 0x00) != 0) {
@@ -25,19 +40,7 @@ int32_t probeConfigMechanism(uint32_t& slotCount, uint32_t& functionsPerSlot)
         functionsPerSlot = 1;
         return 2;
     }
-
-    // Other software uses CONFIG_ADDRESS too: put back what it held.
-    uint32_t saved = 0;
-    readPortDword(kConfigAddress, saved);
-    writePortDword(kConfigAddress, kEnableBit);
-    int32_t mechanism = 0;
-    if (checkPortDword(kConfigAddress, kEnableBit) != 0) {
-        slotCount = 512;
-        functionsPerSlot = 8;
-        mechanism = 1;
-    }
-    writePortDword(kConfigAddress, saved);
-    return mechanism;
+    return 0;
 }
 
 uint32_t readPciConfig(uint32_t bus, uint32_t device, uint32_t function, uint32_t offset)

@@ -87,6 +87,9 @@ void Board::decodeOut(uint16_t port, Width width, uint32_t value)
 uint32_t Board::configIn(uint16_t port, Width width) const
 {
     switch (mechanism_) {
+    case ConfigMechanism::OneAliased:
+        if (port < kConfigData && width == Width::Byte) return configAddress_ >> (8 * (port - kConfigAddress)) & 0xFF;
+        [[fallthrough]];
     case ConfigMechanism::One:
         // Only whole-dword cycles at 0xCF8 reach CONFIG_ADDRESS; byte cycles
         // there pass to the bus unclaimed.
@@ -111,10 +114,11 @@ uint32_t Board::configIn(uint16_t port, Width width) const
 
 void Board::configOut(uint16_t port, Width width, uint32_t value)
 {
-    if (mechanism_ == ConfigMechanism::One && port == kResetControl && width == Width::Byte && (value & 0x04) != 0)
-        resetRequested_ = true;
+    const bool one = mechanism_ == ConfigMechanism::One || mechanism_ == ConfigMechanism::OneAliased;
+    if (one && port == kResetControl && width == Width::Byte && (value & 0x04) != 0) resetRequested_ = true;
     switch (mechanism_) {
     case ConfigMechanism::One:
+    case ConfigMechanism::OneAliased:
         if (port == kConfigAddress && width == Width::Dword) configAddress_ = value;
         break;
     case ConfigMechanism::Two:

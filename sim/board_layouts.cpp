@@ -102,6 +102,9 @@ constexpr PciConfigPoke kVt8235OffPokes[] = {{0, 0x11, 0, 0xD0, 0x0000C000}};
 constexpr PciConfigPoke kAmd766Pokes[] = {{0, 0x07, 3, 0x58, 0x00005001}};
 constexpr PciConfigPoke kAmd768Pokes[] = {{0, 0x07, 3, 0x58, 0x0000DE01}};
 constexpr PciConfigPoke kI440mxPokes[] = {{0, 0x07, 3, 0x90, 0x00005001}};
+constexpr PciConfigPoke kLowBasePokes[] = {{0, 0x1F, 3, 0x20, 0x00000041}, kQz8Pokes[4]};
+constexpr PciConfigPoke kConfigBasePokes[] = {{0, 0x1F, 3, 0x20, 0x00000CF1}, kQz8Pokes[4]};
+constexpr PciConfigPoke kAmdWrapPokes[] = {{0, 0x07, 3, 0x58, 0x0000FF91}};
 constexpr PciConfigPoke kTwoBridgesPokes[] = {kVt8233Pokes[0], kQz8Pokes[3], kQz8Pokes[4]};
 constexpr PciConfigPoke kNoRuleFirstPokes[] = {kI440mxPokes[0], kQz8Pokes[3], kQz8Pokes[4]};
 
@@ -136,6 +139,11 @@ const BoardLayout kLayouts[] = {
     QZ8_LAYOUT(TwoBridges, kTwoBridgesFunctions, kTwoBridgesPokes),
     QZ8_LAYOUT(NoSmbus, kIch5Functions, kQz8Pokes),
     QZ8_LAYOUT(I845, kI845Functions, kI845Pokes),
+    {BoardKind::AliasedBytes, ConfigMechanism::OneAliased, kQz8Functions, countOf(kQz8Functions), kQz8Pokes,
+     countOf(kQz8Pokes), nullptr, 0},
+    QZ8_LAYOUT(LowBase, kQz8Functions, kLowBasePokes),
+    QZ8_LAYOUT(ConfigBase, kQz8Functions, kConfigBasePokes),
+    QZ8_LAYOUT(AmdWrap, kAmd766Functions, kAmdWrapPokes),
 };
 #undef QZ8_LAYOUT
 #undef QZ8_LAYOUT_BARE
@@ -162,6 +170,11 @@ constexpr SmbusDecode kSmbusDecodes[] = {
     ichDecode(BoardKind::NoRuleFirst),
     ichDecode(BoardKind::NoSmbus),
     ichDecode(BoardKind::I845),
+    ichDecode(BoardKind::AliasedBytes),
+    ichDecode(BoardKind::LowBase),
+    ichDecode(BoardKind::ConfigBase),
+    // A 16-bit decoder: the block past 0xFFFF aliases onto the low ports.
+    {BoardKind::AmdWrap, 0, 0x07, 3, 0x58, 0x58, 0, 0xE0},
     {BoardKind::Piix4, 0, 0x07, 3, 0x90, 0xD0, 0x00010000, 0},
     {BoardKind::Via686, 0, 0x07, 4, 0x90, 0x90, 0x01, 0},
     {BoardKind::Via686, 0, 0x07, 4, 0x80, 0x80, 0x01, 0},

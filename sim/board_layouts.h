@@ -8,7 +8,15 @@
 
 namespace sim {
 
-enum class ConfigMechanism : uint8_t { None, One, Two };
+enum class ConfigMechanism : uint8_t {
+    None,
+    One,
+    // Mechanism #1 whose byte cycles at 0xCF8-0xCFB read the bytes of
+    // CONFIG_ADDRESS (writes there are lost), as some chipsets and
+    // emulators answer them.
+    OneAliased,
+    Two,
+};
 
 // `count` functions 0..functionsPerDevice-1 on consecutive devices, all alike:
 // a quick way to fill a crowded machine.

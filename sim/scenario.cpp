@@ -28,6 +28,10 @@ const ScenarioName kBoards[] = {
     {"twosb", static_cast<uint8_t>(BoardKind::TwoBridges)},
     {"nosmbus", static_cast<uint8_t>(BoardKind::NoSmbus)},
     {"i845", static_cast<uint8_t>(BoardKind::I845)},
+    {"cf8alias", static_cast<uint8_t>(BoardKind::AliasedBytes)},
+    {"lowbase", static_cast<uint8_t>(BoardKind::LowBase)},
+    {"cfgbase", static_cast<uint8_t>(BoardKind::ConfigBase)},
+    {"amdwrap", static_cast<uint8_t>(BoardKind::AmdWrap)},
 };
 
 const ScenarioName kCpus[] = {

@@ -30,6 +30,11 @@ enum class BoardKind : uint8_t {
     TwoBridges,  // a VT8233 ahead of the ICH2 in table order
     NoSmbus,     // ICH5 (0x24D3): a south bridge discovery does not know
     I845,        // Intel 845 host bridge (0x1A30) with the ICH2: no 850 memory ratio
+    AliasedBytes,  // the QZ8-II whose 0xCF8/0xCFA byte reads return CONFIG_ADDRESS's bytes
+    // SMBus bases where no host block may sit.
+    LowBase,     // ICH2 base register 0x0041: the block on the legacy timer ports
+    ConfigBase,  // ICH2 base register 0x0CF1: the block over 0xCF8-0xCFF
+    AmdWrap,     // AMD 766 with 0xFF91 at 0x58: 0xFF90 + 0xE0 runs past 0xFFFF onto 0x0070
 };
 
 enum class CpuKind : uint8_t {

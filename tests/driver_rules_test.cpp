@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <vector>
 
 #include "driver/request_rules.h"
 #include "driver/smbus_locator.h"
@@ -55,6 +56,40 @@ TEST(DriverRules, AcceptsExactlyTheProgramsAccesses)
         Request out{};
         EXPECT_EQ(decode(c.request, out), c.status) << c.what;
     }
+}
+
+// The rules stand alone, whatever base they are given: every port of the
+// 16-bit space, every kind of port request, bases at every alignment around
+// the places where a wrong base would do harm.
+TEST(DriverRules, NoBaseOpensAPortOutsideTheProgramsSet)
+{
+    std::vector<uint32_t> bases;
+    for (uint32_t b = 0; b < 0x20; ++b) bases.push_back(b);
+    for (uint32_t b = 0xF0; b < 0x110; ++b) bases.push_back(b);
+    for (uint32_t b = 0xCE0; b < 0xD10; ++b) bases.push_back(b);
+    for (uint32_t b = 0xE800; b < 0xE810; ++b) bases.push_back(b);
+    for (uint32_t b = 0xFFE0; b <= 0xFFFF; ++b) bases.push_back(b);
+    const Access kinds[] = {Access::InByte, Access::OutByte, Access::InDword, Access::OutDword};
+    for (uint32_t base : bases) {
+        const Allowlist allow{static_cast<uint16_t>(base)};
+        const bool usable = base >= 0x100 && base + 15 <= 0xFFFF && (base + 15 < 0xCF8 || base > 0xCFF);
+        uint32_t wrong = 0;
+        for (uint32_t port = 0; port <= 0x1000F; ++port) {
+            for (Access kind : kinds) {
+                const bool allowed = isAllowed(Request{kind, port, 0}, allow);
+                const bool byte = kind == Access::InByte || kind == Access::OutByte;
+                bool expected = false;
+                if (byte) expected = port == 0xCF8 || port == 0xCFA || (usable && port >= base && port < base + 8);
+                else if (kind == Access::InDword) expected = port == 0xCF8 || port == 0xCFC;
+                else expected = port == 0xCF8;
+                if (allowed != expected && ++wrong <= 3)
+                    ADD_FAILURE() << "base 0x" << std::hex << base << " port 0x" << port << " kind "
+                                  << static_cast<int>(kind) << (allowed ? " allowed" : " refused");
+            }
+        }
+        EXPECT_EQ(wrong, 0u) << "base 0x" << std::hex << base;
+    }
+    EXPECT_FALSE(isAllowed(Request{Access::InByte, 0xFFFFE800, 0}, kIch2)) << "a port above 0xFFFF is no SMBus port";
 }
 
 TEST(DriverRules, NoSmbusBlockMeansNoSmbusPorts)
@@ -138,6 +173,12 @@ TEST(SmbusLocator, AppliesEachSouthBridgesBaseRule)
         {"VT8233 disabled", 0x30741106, 0xD0, 0x4000, 0, 0, 0},
         {"VT8235 enabled", 0x31771106, 0xD0, 0x4001, 0, 0, 0x4000},
         {"SiS listed without a rule", 0x00091039, 0x20, 0xE801, 0, 0, 0},
+        // Bases where no block may sit: none at all, rather than those ports.
+        {"AMD 766 wrapping past 0xFFFF onto 0x0070", 0x74031022, 0x58, 0xFF91, 0, 0, 0},
+        {"ICH2 on the legacy timer ports", 0x24438086, 0x20, 0x0041, 0, 0, 0},
+        {"ICH2 over the configuration ports", 0x24438086, 0x20, 0x0CF1, 0, 0, 0},
+        {"ICH2 just below them", 0x24438086, 0x20, 0x0CE1, 0, 0, 0x0CE0},
+        {"ICH2 at the top of the I/O space", 0x24438086, 0x20, 0xFFF1, 0, 0, 0xFFF0},
     };
     for (const Bridge& b : bridges) {
         Bus0 bus;

@@ -50,6 +50,29 @@ TEST_F(PciTest, StockBoardIsMechanismOneAndTheProbeRestoresConfigAddress)
     EXPECT_FALSE(touched(log, 0xCF9)) << "0xCF9 is the ICH's reset control register";
 }
 
+// Byte reads of 0xCF8/0xCFA that return CONFIG_ADDRESS's bytes would pass
+// the mechanism #2 test whenever the last configuration access left a low
+// byte of 0 there: mechanism #1 is probed first, and #2 never touched.
+TEST_F(PciTest, AMechanismOneMachineIsNeverTakenForMechanismTwo)
+{
+    const uint32_t leftBefore[] = {0x00000000, 0x80000000, 0x8000F800, 0x8000FB00, 0x8000F840};
+    for (uint32_t before : leftBefore) {
+        SCOPED_TRACE(before);
+        resetProcessRecords();
+        useScenario("board=cf8alias");
+        bringUp();
+        writePortDword(0xCF8, before);
+        log.accesses.clear();
+        uint32_t slots = 0;
+        uint32_t functions = 0;
+        EXPECT_EQ(probeConfigMechanism(slots, functions), 1);
+        EXPECT_EQ(board().configAddress(), before);
+        for (const sim::PortAccess& a : log.accesses)
+            EXPECT_EQ(a.width, sim::Width::Dword) << "byte cycle at 0x" << std::hex << a.port;
+        EXPECT_EQ(probeConfigMechanism(slots, functions), 1) << "the probe left the machine as it found it";
+    }
+}
+
 TEST_F(PciTest, ProbeFindsMechanismTwoWithoutRestoringItsPorts)
 {
     useScenario("board=mech2");

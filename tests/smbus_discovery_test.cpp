@@ -36,6 +36,10 @@ const DiscoveryCase kCases[] = {
     {"board=twosb", 1, 0xC000},      // lower table index wins
     {"board=nosmbus", -1, 0},
     {"board=empty", -1, 0},
+    // Bases where no host block may sit: no SMBus rather than those ports.
+    {"board=lowbase", 6, 0},   // 0x0040: the timer
+    {"board=cfgbase", 6, 0},   // 0x0CF0: over the configuration ports
+    {"board=amdwrap", 1, 0},   // 0xFF90 + 0xE0 wraps onto 0x0070, the CMOS ports
 };
 
 class SmbusDiscoveryTest : public SimBoardTest, public ::testing::WithParamInterface<DiscoveryCase> {};

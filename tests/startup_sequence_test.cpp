@@ -49,6 +49,23 @@ TEST_F(StartupSequence, StockBoardComesUpWithTheDeviceClosedAndNoBox)
     EXPECT_TRUE(notifier.boxes.empty());
 }
 
+// Whatever the operating system's last configuration access left in 0xCF8,
+// start-up finds the ICH2 on a board whose 0xCF8/0xCFA byte reads return
+// CONFIG_ADDRESS's bytes.
+TEST_F(StartupSequence, AliasedConfigBytesStillFindTheSmbus)
+{
+    for (uint32_t left : {0x00000000u, 0x8000F800u, 0x8000FB20u}) {
+        SCOPED_TRACE(left);
+        resetProcessRecords();
+        useScenario("board=cf8alias");
+        board().portOut(0xCF8, sim::Width::Dword, left);
+        EXPECT_TRUE(bringUpHardware());
+        EXPECT_EQ(smbusPorts.base, 0xE800u);
+        EXPECT_EQ(board().configAddress(), left);
+        unloadDriver();
+    }
+}
+
 TEST_F(StartupSequence, NoSmbusEndsWithItsBoxAndTheDriverRemoved)
 {
     useScenario("board=empty");
