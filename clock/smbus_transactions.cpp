@@ -56,6 +56,9 @@ void start()
     out(smbusPorts.controlPort, static_cast<uint8_t>(control | kStart));
 }
 
+// The controller has let go of the bus and said how the transfer ended.
+bool ended(uint8_t status) { return (status & kBusy) == 0 && (status & (kInterrupt | kErrors)) != 0; }
+
 // ByteDone: the next byte of a block has moved. Idle: the transaction has
 // ended. LastByte: either; a controller that took the last-byte bit too late
 // for the byte on the wire, or one that always waits for byte done to be
@@ -75,7 +78,9 @@ bool await(Await what, uint8_t& status)
         if (what == Await::Idle && idle) return true;
         if (what == Await::LastByte && (idle || byteDone)) return true;
         if (what == Await::ByteDone && byteDone) return true;
-        if (what == Await::ByteDone && (status & kErrors) != 0 && idle) return false;
+        // Ended without the byte (a device count of 0 ends so on some
+        // controllers), or with an error: waiting on would only run out.
+        if (what == Await::ByteDone && ended(status)) return (status & kErrors) == 0;
     }
     return false;
 }
@@ -83,9 +88,6 @@ bool await(Await what, uint8_t& status)
 // A transfer that ended by itself sets interrupt and no error flag; a
 // status that reads 0 (a failed port read) is no completion.
 bool completed(uint8_t status) { return (status & (kInterrupt | kErrors)) == kInterrupt; }
-
-// The controller has let go of the bus and said how the transfer ended.
-bool ended(uint8_t status) { return (status & kBusy) == 0 && (status & (kInterrupt | kErrors)) != 0; }
 
 enum class WordEnd : uint8_t { GaveUp, Failed, Done };
 
@@ -182,6 +184,8 @@ int32_t smbusReadBlock(uint8_t address, uint8_t command, uint8_t* buffer)
         buffer[i - 1] = in(smbusPorts.blockDataPort);
         endBlockPass(status);
         if (awaitsEnd && !finishBlock(status)) return 0;
+        // Ended before the count's last byte: the block is incomplete.
+        if (!awaitsEnd && i < count && ended(status)) return 0;
     }
     return count;
 }
@@ -197,6 +201,10 @@ int32_t smbusWriteBlock(uint8_t address, uint8_t command, const uint8_t* buffer,
     for (int32_t i = 1; i <= count; ++i) {
         out(smbusPorts.controlPort, kBlock);
         if (!awaitBlockPass(i, count, status)) return 0;
+        if (i < count && ended(status)) {
+            endBlockPass(status);
+            return 0;
+        }
         if (i < count) out(smbusPorts.blockDataPort, buffer[i]);
         endBlockPass(status);
     }

@@ -58,8 +58,10 @@ void Board::configureSmbus(const Scenario& scenario)
     behaviour.holdsBusyAfterLastByte = scenario.fault == FaultKind::StrictBlockEnd;
     behaviour.stuckBusy = scenario.fault == FaultKind::StuckBusy;
     behaviour.byteDoneNeverSet = scenario.fault == FaultKind::NoByteDone;
+    behaviour.endsEmptyBlockRead = scenario.fault == FaultKind::EmptyBlock;
     smbus_.reset(behaviour);
     clockChip_.reset(this, scenario.fsbHalfMhz, scenario.ratioCode);
+    if (scenario.fault == FaultKind::EmptyBlock) clockChip_.setReportedBlockCount(0);
     if (scenario.fault != FaultKind::NoDevice) smbus_.attach(&clockChip_);
 }
 

@@ -53,6 +53,7 @@ const ScenarioName kFaults[] = {
     {"nobytedone", static_cast<uint8_t>(FaultKind::NoByteDone)},
     {"nodevice", static_cast<uint8_t>(FaultKind::NoDevice)},
     {"strictend", static_cast<uint8_t>(FaultKind::StrictBlockEnd)},
+    {"emptyblock", static_cast<uint8_t>(FaultKind::EmptyBlock)},
 };
 
 template <uint32_t N>

@@ -56,6 +56,7 @@ enum class FaultKind : uint8_t {
     NoByteDone,     // the SMBus host never shows byte done
     NoDevice,       // no clock generator answers at 0x69
     StrictBlockEnd, // the SMBus host holds busy after a block's last byte until byte done is cleared
+    EmptyBlock,     // the clock chip reports a block count of 0; the host ends such a read with interrupt alone
 };
 
 struct Scenario {

@@ -187,6 +187,11 @@ void SmbusHost::blockByteDone()
         if (index_ == 0) {
             data0_ = target_->blockCount(command_);
             record(data0_);
+            if (data0_ == 0 && behaviour_.endsEmptyBlockRead) {
+                status_ |= kSmbInterrupt;
+                finish(SmbusResult::Done);
+                return;
+            }
         }
         blockData_ = target_->blockByte(command_, index_);
         record(blockData_);

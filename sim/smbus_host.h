@@ -58,6 +58,9 @@ struct SmbusHostBehaviour {
     bool holdsBusyAfterLastByte = false;
     bool stuckBusy = false;         // busy reads 1 forever; nothing starts
     bool byteDoneNeverSet = false;  // holds after each block byte, flag never shows
+    // A block read whose device reports a count of 0 ends after the count
+    // byte with interrupt alone, no byte done (a PIIX4 was seen doing so).
+    bool endsEmptyBlockRead = false;
     uint32_t busKhz = 100;
 };
 

@@ -180,6 +180,21 @@ TEST_F(SmbusTransactionTest, WaitsGiveUpWithinTheBound)
     }
 }
 
+// A controller that ends a count-0 block read with interrupt alone: the
+// byte-done wait ends there, not at the bound, and the bus is free again.
+TEST_F(SmbusTransactionTest, ABlockReadEndedWithoutByteDoneEndsTheWait)
+{
+    useFault("fault=emptyblock");
+    uint8_t buffer[32] = {};
+    const uint64_t before = board().clock().nowNs();
+    EXPECT_EQ(smbusReadBlock(0xD3, 0, buffer), 0);
+    EXPECT_LT(board().clock().nowNs() - before, 10'000'000u) << "within a few polls";
+    uint8_t first = 0;
+    uint8_t second = 0;
+    EXPECT_EQ(smbusReadWord(0xD3, 31, first, second), 1);
+    EXPECT_EQ(second, chip().reg(31));
+}
+
 TEST_F(SmbusTransactionTest, WordTransfersStillWorkOnTheStrictController)
 {
     useFault("fault=strictend");
