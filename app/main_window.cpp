@@ -122,6 +122,11 @@ void CModifierDlg::showRow(const RowFields& fields, const RowTexts& row)
     setItemText(fields.pci, row.pci.c_str());
 }
 
+void CModifierDlg::clearRow(const RowFields& fields)
+{
+    for (int id : {fields.coreSpeed, fields.fsb, fields.memory, fields.agp, fields.pci}) setItemText(id, "");
+}
+
 bool CModifierDlg::onPaint(WPARAM, LPARAM, LRESULT& result)
 {
     if (!IsIconic(hwnd_)) return false;
@@ -185,12 +190,19 @@ void CModifierDlg::onRatioChanged()
 void CModifierDlg::onSetNewValues()
 {
     for (int id : {IDC_SET_NEW_VALUES, IDC_GET_CURRENT_VALUES, IDC_SAVE}) enableItem(id, false);
+    const ClockSetting requested = selectedSetting;
     openDevice();
-    applyClockSetting(selectedSetting.fsbMhz, selectedSetting.ratioCode);
+    const int32_t programmed = applyClockSetting(requested.fsbMhz, requested.ratioCode);
     closeDevice();
     platformTiming().sleepMs(kSettleMs);
     measureCoreClock();
     const bool readBack = showCurrentValues();
+    // What the chip holds after a failure is unknown: the row must not keep
+    // showing the clocks from before.
+    if (!readBack) clearRow(kCurrentRow);
+    const bool held = currentSetting.fsbMhz == requested.fsbMhz && currentSetting.ratioCode == requested.ratioCode;
+    if (readBack && (programmed == 0 || !held))
+        showMessage("The clock generator does not hold the new setting.", "SMBus Error", kIconWarning);
     enableItem(IDC_SET_NEW_VALUES, true);
     enableItem(IDC_GET_CURRENT_VALUES, true);
     // Save writes what was read back; after a failed read currentSetting no

@@ -36,6 +36,7 @@ private:
     bool showCurrentValues();
     void showSelectedValues();
     void showRow(const RowFields& fields, const RowTexts& row);
+    void clearRow(const RowFields& fields);
 
     bool onPaint(WPARAM, LPARAM, LRESULT& result);
     bool queryDragIcon(WPARAM, LPARAM, LRESULT& result);

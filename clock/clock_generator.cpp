@@ -37,6 +37,11 @@ constexpr float kMaxFsbMhz = 257.0f;
 
 // Set when a transaction of the running sequence failed.
 bool transactionFailed = false;
+// Set when a register read back after its write does not hold the value:
+// a chip can acknowledge a write and keep what it had.
+bool notHeld = false;
+// Register 31 as the last read of it in the running sequence found it.
+uint8_t lastDivider = 0;
 
 struct RegisterWord {
     uint8_t first;
@@ -47,6 +52,7 @@ RegisterWord readWord(uint8_t reg)
 {
     RegisterWord word{0, 0};
     if (smbusReadWord(kReadAddress, reg, word.first, word.value) == 0) transactionFailed = true;
+    if (reg == kDivider) lastDivider = word.value;
     return word;
 }
 
@@ -75,8 +81,10 @@ int32_t prepareClockGenerator()
         return 0;
     }
     for (uint32_t i = 0; i < sizeof kControlBlockTail; ++i) block[kControlBlockTailAt + i] = kControlBlockTail[i];
-    if (smbusWriteBlock(kWriteAddress, kControlBlock, block, kControlBlockLength) != kControlBlockLength)
+    if (smbusWriteBlock(kWriteAddress, kControlBlock, block, kControlBlockLength) != kControlBlockLength) {
         transactionFailed = true;
+        return 0;
+    }
     return 1;
 }
 
@@ -87,8 +95,8 @@ int32_t writeFsbRegisters(uint8_t value18, uint8_t value20)
     const uint8_t echo = readWord(kFsbLow).first;
     writeWord(kFsbLow, echo, value18);
     writeWord(kFsbHigh, echo, value20);
-    readWord(kFsbLow);
-    readWord(kFsbHigh);
+    if (readWord(kFsbLow).value != value18) notHeld = true;
+    if (readWord(kFsbHigh).value != value20) notHeld = true;
     return 1;
 }
 
@@ -140,14 +148,21 @@ int32_t applyClockSetting(float fsbMhz, RatioCode ratioCode)
     const int32_t t = static_cast<int32_t>(fsbMhz);
     const int32_t n = static_cast<int32_t>(fsbMhz * -2.0);
     transactionFailed = false;
+    notHeld = false;
     if (prepareClockGenerator() == 0) return 0;
     // r18 + r20 + 4 = 2 x FSB: the odd half MHz goes to register 20.
     const uint8_t value18 = static_cast<uint8_t>(t - 2);
     const uint8_t value20 = static_cast<uint8_t>(0xFE - n - t);
     writeFsbRegisters(value18, value20);
-    setRegister31LowBits();
+    // The divider is chosen for the new FSB: with the old one still running
+    // it could push PCI and AGP far above their rating. Stop here.
+    if (transactionFailed || notHeld) return 0;
+    if (setRegister31LowBits() == 0) notHeld = true;
     platformTiming().sleepMs(kSettlePauseMs);
     writeRatioField(ratioCode);
+    // clearRegister16 reads register 31 once more: the divider as it stands.
     clearRegister16();
-    return transactionFailed ? 0 : 1;
+    const int32_t field = dividerField(ratioCode);
+    if (field >= 0 && (lastDivider >> kFieldShift & 7) != static_cast<uint32_t>(field)) notHeld = true;
+    return transactionFailed || notHeld ? 0 : 1;
 }

@@ -14,5 +14,6 @@ extern ClockSetting currentSetting;
 // then keeps what it held).
 int32_t readClockSetting();
 // 1 when programmed; 0 when refused (FSB not a number or outside 2.0 to
-// 257.0 MHz: no traffic at all) or when a transaction failed.
+// 257.0 MHz: no traffic at all), when a transaction failed, or when the
+// registers read back in the sequence do not hold what was written.
 int32_t applyClockSetting(float fsbMhz, RatioCode ratioCode);

@@ -6,7 +6,8 @@
 #include "clock/clock_setting.h"
 
 // Block read of the control block at command 0, bytes 8..16 set, block
-// write of 17 bytes. 0 when the block read failed: nothing is written back.
+// write of 17 bytes. 0 when the block read failed (nothing is written back)
+// or the block write failed.
 int32_t prepareClockGenerator();
 // The register's value (the second data byte of a word read).
 uint8_t readClockRegister(uint8_t reg);

@@ -59,9 +59,11 @@ void Board::configureSmbus(const Scenario& scenario)
     behaviour.stuckBusy = scenario.fault == FaultKind::StuckBusy;
     behaviour.byteDoneNeverSet = scenario.fault == FaultKind::NoByteDone;
     behaviour.endsEmptyBlockRead = scenario.fault == FaultKind::EmptyBlock;
+    behaviour.failedTransaction = scenario.failTransaction;
     smbus_.reset(behaviour);
     clockChip_.reset(this, scenario.fsbHalfMhz, scenario.ratioCode);
     if (scenario.fault == FaultKind::EmptyBlock) clockChip_.setReportedBlockCount(0);
+    clockChip_.setWriteFaults(scenario.nakRegister, scenario.stuckRegister);
     if (scenario.fault != FaultKind::NoDevice) smbus_.attach(&clockChip_);
 }
 

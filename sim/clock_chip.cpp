@@ -39,10 +39,13 @@ void ClockChip::reset(Board* board, uint16_t fsbHalfMhz, int32_t ratioCode)
     regs_[kFsbHigh] = static_cast<uint8_t>(fsbHalfMhz - fsbHalfMhz / 2 - 2);
     int32_t field = fieldOfRatioCode(ratioCode);
     if (field < 0) field = 2;
-    // Bits 7..6 and 2 hold other outputs' settings; 1..0 are clear at power-on.
-    regs_[kDivider] = static_cast<uint8_t>(0x84 | field << 3);
+    // Bits 7..6 and 2 hold other outputs' settings (the BIOS sets bit 6);
+    // 1..0 are clear at power-on.
+    regs_[kDivider] = static_cast<uint8_t>(0xC4 | field << 3);
     reportedCount_ = kBlockLength;
     blockWrites_ = 0;
+    nakRegister_ = -1;
+    stuckRegister_ = -1;
     board_ = board;
     follow();
 }
@@ -63,7 +66,12 @@ void ClockChip::readWord(uint8_t command, uint8_t& first, uint8_t& second)
 }
 
 // The first data byte of a write is taken as a count and ignored.
-void ClockChip::writeWord(uint8_t command, uint8_t, uint8_t second) { setReg(command, second); }
+void ClockChip::writeWord(uint8_t command, uint8_t, uint8_t second) { busWrite(command, second); }
+
+void ClockChip::busWrite(uint32_t index, uint8_t value)
+{
+    if (static_cast<int32_t>(index) != stuckRegister_) setReg(index, value);
+}
 
 uint8_t ClockChip::blockCount(uint8_t) { return reportedCount_; }
 
@@ -73,7 +81,7 @@ uint8_t ClockChip::blockByte(uint8_t command, uint32_t index) { return reg(comma
 void ClockChip::writeBlock(uint8_t command, const uint8_t* bytes, uint32_t count)
 {
     ++blockWrites_;
-    for (uint32_t i = 0; i < count; ++i) setReg(command + i, bytes[i]);
+    for (uint32_t i = 0; i < count; ++i) busWrite(command + i, bytes[i]);
 }
 
 // The PLL takes a new FSB or divider as soon as the write of register 18,

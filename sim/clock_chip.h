@@ -18,6 +18,13 @@ public:
     // Registers from an FSB in half MHz and a divider code; the board hears of
     // every later change of the FSB or divider.
     void reset(Board* board, uint16_t fsbHalfMhz, int32_t ratioCode);
+    // A faulty chip: writes to `nak` are answered with a not-acknowledge,
+    // writes to `stuck` are acknowledged and lost (-1: none).
+    void setWriteFaults(int32_t nak, int32_t stuck)
+    {
+        nakRegister_ = nak;
+        stuckRegister_ = stuck;
+    }
 
     uint8_t reg(uint32_t index) const { return index < kRegisterCount ? regs_[index] : 0xFF; }
     // Sets a register as a write on the bus would.
@@ -28,6 +35,9 @@ public:
 
     uint8_t smbusAddress() const { return kAddress; }
     void readWord(uint8_t command, uint8_t& first, uint8_t& second);
+    // False: the chip did not acknowledge the data of a write to register
+    // `index` (a word write's command, or byte `index` of a block write).
+    bool acknowledgesWrite(uint32_t index) const { return static_cast<int32_t>(index) != nakRegister_; }
     void writeWord(uint8_t command, uint8_t first, uint8_t second);
     uint8_t blockCount(uint8_t command);
     // Byte `index` of a block read; asked for as long as the host reads.
@@ -37,11 +47,14 @@ public:
 
 private:
     void follow();
+    void busWrite(uint32_t index, uint8_t value);
 
     Board* board_ = nullptr;
     uint8_t regs_[kRegisterCount] = {};
     uint8_t reportedCount_ = kBlockLength;
     uint32_t blockWrites_ = 0;
+    int32_t nakRegister_ = -1;
+    int32_t stuckRegister_ = -1;
 };
 
 // Divider field (bits 5..3 of register 31) to RatioCode, and back (-2 = none).

@@ -141,6 +141,29 @@ bool parseRatio(const char* begin, const char* end, int32_t& ratio)
     return false;
 }
 
+// Decimal digits only, at most `max`.
+bool parseNumber(const char* begin, const char* end, uint32_t max, uint32_t& number)
+{
+    if (begin == end) return false;
+    uint64_t n = 0;
+    for (const char* p = begin; p != end; ++p) {
+        if (*p < '0' || *p > '9') return false;
+        n = n * 10 + static_cast<uint64_t>(*p - '0');
+        if (n > max) return false;
+    }
+    number = static_cast<uint32_t>(n);
+    return true;
+}
+
+// A clock chip register: 0 to 31.
+bool parseRegister(const char* begin, const char* end, int32_t& index)
+{
+    uint32_t n = 0;
+    if (!parseNumber(begin, end, 31, n)) return false;
+    index = static_cast<int32_t>(n);
+    return true;
+}
+
 bool parseItem(const char* key, const char* keyEnd, const char* value, const char* end, Scenario& s)
 {
     uint8_t picked = 0;
@@ -157,6 +180,14 @@ bool parseItem(const char* key, const char* keyEnd, const char* value, const cha
         return parseFsb(value, end, s.fsbHalfMhz);
     } else if (tokenIs(key, keyEnd, "ratio")) {
         return parseRatio(value, end, s.ratioCode);
+    } else if (tokenIs(key, keyEnd, "failfrom")) {
+        return parseNumber(value, end, 0x7FFFFFFF, s.failFrom) && s.failFrom != 0;
+    } else if (tokenIs(key, keyEnd, "failtx")) {
+        return parseNumber(value, end, 0x7FFFFFFF, s.failTransaction) && s.failTransaction != 0;
+    } else if (tokenIs(key, keyEnd, "nakreg")) {
+        return parseRegister(value, end, s.nakRegister);
+    } else if (tokenIs(key, keyEnd, "stuckreg")) {
+        return parseRegister(value, end, s.stuckRegister);
     } else if (tokenIs(key, keyEnd, "trace")) {
         const uint32_t length = static_cast<uint32_t>(end - value);
         if (length == 0 || length >= sizeof s.tracePath) return false;
@@ -168,7 +199,7 @@ bool parseItem(const char* key, const char* keyEnd, const char* value, const cha
 
 bool isKnownKey(const char* key, const char* keyEnd)
 {
-    const char* keys[] = {"board", "cpu", "fault", "fsb", "ratio", "trace"};
+    const char* keys[] = {"board", "cpu", "fault", "fsb", "ratio", "failfrom", "failtx", "nakreg", "stuckreg", "trace"};
     for (const char* k : keys)
         if (tokenIs(key, keyEnd, k)) return true;
     return false;

@@ -59,12 +59,19 @@ enum class FaultKind : uint8_t {
     EmptyBlock,     // the clock chip reports a block count of 0; the host ends such a read with interrupt alone
 };
 
+// Faults in the middle of a sequence, each independent of `fault`.
+constexpr int32_t kNoRegister = -1;
+
 struct Scenario {
     BoardKind board = BoardKind::Stock;
     CpuKind cpu = CpuKind::Northwood;
     uint16_t fsbHalfMhz = 266;  // 133.0 MHz
     int32_t ratioCode = 4;
     FaultKind fault = FaultKind::None;
+    uint32_t failFrom = 0;               // every port operation from this one on fails (1 = the first; 0 = never)
+    uint32_t failTransaction = 0;        // this SMBus transaction (1 = the first) ends with the failed flag
+    int32_t nakRegister = kNoRegister;   // the clock chip answers device error for writes to this register
+    int32_t stuckRegister = kNoRegister; // the clock chip acknowledges writes to this register but keeps its value
     char tracePath[260] = {};
 };
 

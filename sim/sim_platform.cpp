@@ -23,30 +23,39 @@ int32_t SimChannel::openDevice()
     return open_ ? 1 : 0;
 }
 
+bool SimChannel::passes(bool read)
+{
+    ++portOperations_;
+    if (!open_) return false;
+    const Scenario& scenario = board_.scenario();
+    if (read && scenario.fault == FaultKind::PortReadsFail) return false;
+    return scenario.failFrom == 0 || portOperations_ < scenario.failFrom;
+}
+
 int32_t SimChannel::inByte(uint32_t port, uint8_t& value)
 {
-    if (!open_ || readsFail()) return 0;
+    if (!passes(true)) return 0;
     value = static_cast<uint8_t>(board_.portIn(static_cast<uint16_t>(port), Width::Byte));
     return 1;
 }
 
 int32_t SimChannel::inDword(uint32_t port, uint32_t& value)
 {
-    if (!open_ || readsFail()) return 0;
+    if (!passes(true)) return 0;
     value = board_.portIn(static_cast<uint16_t>(port), Width::Dword);
     return 1;
 }
 
 int32_t SimChannel::outByte(uint32_t port, uint8_t value)
 {
-    if (!open_) return 0;
+    if (!passes(false)) return 0;
     board_.portOut(static_cast<uint16_t>(port), Width::Byte, value);
     return 1;
 }
 
 int32_t SimChannel::outDword(uint32_t port, uint32_t value)
 {
-    if (!open_) return 0;
+    if (!passes(false)) return 0;
     board_.portOut(static_cast<uint16_t>(port), Width::Dword, value);
     return 1;
 }

@@ -30,15 +30,19 @@ public:
     bool isOpen() const { return open_; }
     uint32_t loadCount() const { return loadCount_; }
     uint32_t unloadCount() const { return unloadCount_; }
+    // Port operations asked for so far, failed ones included.
+    uint32_t portOperations() const { return portOperations_; }
 
 private:
-    bool readsFail() const { return board_.scenario().fault == FaultKind::PortReadsFail; }
+    // Counts the operation; false when the device request would fail.
+    bool passes(bool read);
 
     Board& board_;
     bool loaded_ = false;
     bool open_ = false;
     uint32_t loadCount_ = 0;
     uint32_t unloadCount_ = 0;
+    uint32_t portOperations_ = 0;
 };
 
 // Virtual time: a sleep costs nothing real; the performance counter runs at

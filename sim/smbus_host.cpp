@@ -36,6 +36,7 @@ void SmbusHost::reset(const SmbusHostBehaviour& behaviour)
     target_ = nullptr;
     byteDonePending_ = false;
     index_ = total_ = 0;
+    started_ = 0;
 }
 
 bool SmbusHost::attach(ClockChip* device)
@@ -118,6 +119,7 @@ void SmbusHost::start(uint64_t nowNs)
     if (busy()) return;
     // A controller with the previous owner's flags still set does not start.
     if ((status_ & (kErrorFlags | kSmbByteDone)) != 0) return;
+    ++started_;
     trace_ = SmbusTransaction{};
     trace_.address = address_;
     trace_.command = command_;
@@ -162,15 +164,21 @@ void SmbusHost::onEvent()
         finish(SmbusResult::DeviceError);
         break;
     case Phase::Word:
+        if (started_ == behaviour_.failedTransaction) {
+            status_ |= kSmbFailed;
+            finish(SmbusResult::Failed);
+            break;
+        }
         if (reading_) {
             target_->readWord(command_, data0_, data1_);
-            record(data0_);
-            record(data1_);
+        } else if (!target_->acknowledgesWrite(command_)) {
+            refused();
+            break;
         } else {
             target_->writeWord(command_, data0_, data1_);
-            record(data0_);
-            record(data1_);
         }
+        record(data0_);
+        record(data1_);
         status_ |= kSmbInterrupt;
         finish(SmbusResult::Done);
         break;
@@ -199,6 +207,10 @@ void SmbusHost::blockByteDone()
         // Last byte is looked at when the byte completes, not when it starts.
         last = (control_ & kSmbLastByte) != 0;
     } else {
+        if (!target_->acknowledgesWrite(command_ + index_)) {
+            refused();
+            return;
+        }
         block_[index_] = latched_;
         record(latched_);
         ++index_;
@@ -213,6 +225,8 @@ void SmbusHost::blockByteDone()
     phase_ = Phase::BlockHeld;
 }
 
+// The last byte's byte done shows at once; the stop condition that ends
+// the transaction follows a bit time later.
 void SmbusHost::endOfBlock()
 {
     if (!behaviour_.byteDoneNeverSet) status_ |= kSmbByteDone;
@@ -221,11 +235,25 @@ void SmbusHost::endOfBlock()
         phase_ = Phase::LastHeld;
         return;
     }
-    complete();
+    phase_ = Phase::Stopping;
+    eventNs_ += bits(1);
+}
+
+// A not-acknowledged data byte ends the transfer with device error, and,
+// as on messier controllers, with the interrupt flag standing beside it.
+void SmbusHost::refused()
+{
+    status_ |= kSmbDeviceError | kSmbInterrupt;
+    finish(SmbusResult::DeviceError);
 }
 
 void SmbusHost::complete()
 {
+    if (started_ == behaviour_.failedTransaction) {
+        status_ |= kSmbFailed;
+        finish(SmbusResult::Failed);
+        return;
+    }
     if (!reading_) target_->writeBlock(command_, block_, index_);
     status_ |= kSmbInterrupt;
     finish(SmbusResult::Done);

@@ -61,6 +61,10 @@ struct SmbusHostBehaviour {
     // A block read whose device reports a count of 0 ends after the count
     // byte with interrupt alone, no byte done (a PIIX4 was seen doing so).
     bool endsEmptyBlockRead = false;
+    // The transaction with this number (1 = the first started) ends with the
+    // failed flag instead of completing, as a collision or another owner's
+    // kill would end it; 0 = none.
+    uint32_t failedTransaction = 0;
     uint32_t busKhz = 100;
 };
 
@@ -101,6 +105,7 @@ private:
     void blockByteDone();
     void endOfBlock();
     void complete();
+    void refused();
     void finish(SmbusResult result);
     void record(uint8_t byte);
     ClockChip* deviceAt(uint8_t address7) const;
@@ -125,6 +130,7 @@ private:
     bool reading_ = false;
     bool byteDonePending_ = false;  // the controller waits for byte done to be cleared
     uint32_t index_ = 0;            // block bytes moved so far
+    uint32_t started_ = 0;          // transactions started since reset
     uint32_t total_ = 0;            // bytes of a block write (its count)
     uint8_t latched_ = 0;           // block write byte being shifted out
     uint8_t block_[256] = {};       // block write bytes, handed over at the stop

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "clock/clock_generator.h"
+#include "clock/clock_generator_steps.h"
 #include "clock/smbus.h"
 #include "hw/hw_channel.h"
 #include "hw/pci.h"
@@ -93,7 +94,8 @@ TEST_F(ClockGeneratorTest, ApplyProgramsTheRegistersAndReadsBack)
         EXPECT_EQ(chip().reg(18), c.r18);
         EXPECT_EQ(chip().reg(20), c.r20);
         EXPECT_EQ(field(), c.field);
-        EXPECT_EQ(chip().reg(31) & 0xC7, 0x84 | 0x03) << "bits 7..6 and 2 kept, 1..0 set";
+        // The chip comes up with bits 7..6 and 2 set (bit 6 by the BIOS).
+        EXPECT_EQ(chip().reg(31) & 0xC7, 0xC4 | 0x03) << "bits 7..6 and 2 kept, 1..0 set";
         EXPECT_EQ(chip().reg(16), 0);
         EXPECT_EQ(board().runningFsbHalfMhz(), static_cast<uint16_t>(c.readBack * 2));
         currentSetting = ClockSetting{0.0f, 0};
@@ -231,6 +233,118 @@ TEST_F(ClockGeneratorTest, BlockEndsHeldByTheControllerStillComplete)
         uint8_t second = 0;
         EXPECT_EQ(smbusReadWord(0xD3, 31, first, second), 1) << "the controller is free again";
         installPlatform(machine->platform(notifier));
+    }
+}
+
+// Faults in the middle of a sequence: each sequence ends within the wait
+// bounds, reports the failure, and never takes a value it did not read.
+class MidSequenceFaults : public ClockGeneratorTest {
+protected:
+    // Rebuilds the board with the fault; "failfrom" counts from now on.
+    void useFault(const std::string& fault, uint32_t portOperationsFromNow = 0)
+    {
+        std::string text = fault;
+        if (portOperationsFromNow != 0)
+            text += " failfrom=" + std::to_string(machine->channel.portOperations() + portOperationsFromNow);
+        useScenario(text.c_str());
+    }
+    // Port operations of one preparation step (block read and write).
+    uint32_t preparationOperations()
+    {
+        const uint32_t before = machine->channel.portOperations();
+        EXPECT_EQ(prepareClockGenerator(), 1);
+        return machine->channel.portOperations() - before;
+    }
+};
+
+TEST_F(MidSequenceFaults, ReadingFailsOnAFailedWordReadAfterTheBlock)
+{
+    const uint32_t preparation = preparationOperations();
+    for (uint32_t into : {5u, 30u, 60u}) {
+        SCOPED_TRACE(into);
+        useFault("", preparation + into);
+        currentSetting = ClockSetting{150.0f, 5};
+        const uint64_t before = board().clock().nowNs();
+        EXPECT_EQ(readClockSetting(), 0);
+        EXPECT_EQ(currentSetting.fsbMhz, 150.0f) << "nothing taken from a failed read";
+        EXPECT_EQ(currentSetting.ratioCode, 5);
+        EXPECT_LE((board().clock().nowNs() - before) / 1000000u, 550u);
+    }
+}
+
+// One word read after the block fails alone (it ends with the failed flag);
+// everything around it works.
+TEST_F(MidSequenceFaults, OneFailedWordReadFailsTheWholeReading)
+{
+    for (const char* fault : {"failtx=3", "failtx=4", "failtx=5"}) {  // registers 18, 20, 31
+        SCOPED_TRACE(fault);
+        useFault(fault);
+        currentSetting = ClockSetting{150.0f, 5};
+        EXPECT_EQ(readClockSetting(), 0);
+        EXPECT_EQ(currentSetting.fsbMhz, 150.0f);
+        EXPECT_EQ(currentSetting.ratioCode, 5);
+        EXPECT_EQ(readClockSetting(), 1) << "the next reading is whole";
+        EXPECT_EQ(currentSetting.fsbMhz, 133.0f);
+    }
+}
+
+TEST_F(MidSequenceFaults, ApplyReportsEveryWriteTheChipDidNotTake)
+{
+    struct Case {
+        const char* fault;
+        int32_t applied;
+        uint16_t fsbHalfMhz;  // what the chip runs at afterwards
+        int32_t ratio;
+    };
+    // 150.0 MHz is 148 (0x94) in both FSB registers; 133.0 MHz was 131 in
+    // each. An FSB that did not take ends the sequence before the divider.
+    const Case cases[] = {
+        {"nakreg=18", 0, 131 + 148 + 4, 4},
+        {"nakreg=20", 0, 148 + 131 + 4, 4},
+        {"nakreg=31", 0, 300, 4},  // the divider never changes
+        {"nakreg=16", 0, 266, 4},  // the control block's last byte: nothing after it
+        {"stuckreg=18", 0, 131 + 148 + 4, 4},
+        {"stuckreg=20", 0, 148 + 131 + 4, 4},
+        {"stuckreg=31", 0, 300, 4},
+        {"stuckreg=16", 1, 300, 5},  // register 16 is not read back; the clocks are right
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fault);
+        useFault(c.fault);
+        const uint64_t before = board().clock().nowNs();
+        EXPECT_EQ(applyClockSetting(150.0f, 5), c.applied);
+        EXPECT_LE((board().clock().nowNs() - before) / 1000000u, 600u) << "the 500 ms pause, and no wait to its bound";
+        EXPECT_EQ(board().runningFsbHalfMhz(), c.fsbHalfMhz);
+        EXPECT_EQ(board().runningRatioCode(), c.ratio);
+        EXPECT_EQ(chip().reg(31) & 0xC4, 0xC4) << "bits 7..6 and 2 kept whatever failed";
+    }
+}
+
+// The completion check and the block write's last status count: a device
+// error with the interrupt flag standing beside it is no success.
+TEST_F(MidSequenceFaults, ARefusedByteIsAFailureEvenWithInterruptSet)
+{
+    useFault("nakreg=18");
+    EXPECT_EQ(smbusWriteWord(0xD2, 18, 0x11, 0x90), 0);
+    EXPECT_EQ(chip().reg(18), 131);
+    useFault("nakreg=16");
+    uint8_t block[32] = {};
+    for (uint8_t i = 0; i < 17; ++i) block[i] = chip().reg(i);
+    EXPECT_EQ(smbusWriteBlock(0xD2, 0, block, 17), 0) << "the last byte was refused";
+    uint8_t first = 0;
+    uint8_t second = 0;
+    EXPECT_EQ(smbusReadWord(0xD3, 31, first, second), 1) << "the controller is free again";
+}
+
+TEST_F(MidSequenceFaults, PortsFailingHalfWayThroughApplyingEndWithinTheBounds)
+{
+    const uint32_t preparation = preparationOperations();
+    for (uint32_t into : {10u, preparation + 20, preparation + 90}) {
+        SCOPED_TRACE(into);
+        useFault("", into);
+        const uint64_t before = board().clock().nowNs();
+        EXPECT_EQ(applyClockSetting(150.0f, 5), 0);
+        EXPECT_LE((board().clock().nowNs() - before) / 1000000u, 1200u) << "at most two bounds and the pause";
     }
 }
 
