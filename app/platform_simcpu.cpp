@@ -6,6 +6,7 @@
 #include "app/app_platform.h"
 
 #include "platform/platform.h"
+#include "platform/win32/win32_bus_lock.h"
 #include "platform/win32/win32_channel.h"
 #include "platform/win32/win32_notifier.h"
 #include "platform/win32/win32_timing.h"
@@ -16,6 +17,7 @@ namespace {
 Win32Channel channel;
 Win32Timing timing;
 Win32Notifier notifier;
+Win32BusLock busLock;
 }  // namespace
 
 int32_t installAppPlatform()
@@ -23,7 +25,7 @@ int32_t installAppPlatform()
     sim::Scenario scenario;
     if (!sim::scenarioFromEnvironment(scenario, notifier)) return 2;
     static sim::ModelProcessor processor(scenario.cpu, scenario.fsbHalfMhz, timing);
-    installPlatform(Platform{&channel, &processor, &timing, &notifier});
+    installPlatform(Platform{&channel, &processor, &timing, &notifier, &busLock});
     return 0;
 }
 

@@ -4,6 +4,7 @@
 #include "app/app_platform.h"
 
 #include "platform/platform.h"
+#include "platform/win32/win32_bus_lock.h"
 #include "platform/win32/win32_channel.h"
 #include "platform/win32/win32_notifier.h"
 #include "platform/win32/win32_timing.h"
@@ -14,11 +15,12 @@ Win32Channel channel;
 X86Processor processor;
 Win32Timing timing;
 Win32Notifier notifier;
+Win32BusLock busLock;
 }  // namespace
 
 int32_t installAppPlatform()
 {
-    installPlatform(Platform{&channel, &processor, &timing, &notifier});
+    installPlatform(Platform{&channel, &processor, &timing, &notifier, &busLock});
     return 0;
 }
 

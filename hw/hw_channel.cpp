@@ -4,13 +4,38 @@
 
 int32_t driverLoaded = 0;
 
-int32_t loadDriver() { return platformChannel().loadDriver(); }
+namespace {
 
-void unloadDriver() { platformChannel().unloadDriver(); }
+// A burst of hardware work runs from openDevice to closeDevice: the bus is
+// this process's and sleeps are precise for that long, and no port is
+// touched outside one.
+bool inBurst = false;
+constexpr uint32_t kBusWaitMs = 2000;
 
-int32_t openDevice()
+bool beginBurst()
 {
-    if (driverLoaded == 0) return 0;
+    if (inBurst) return true;
+    const Platform& platform = currentPlatform();
+    if (platform.busLock != nullptr && !platform.busLock->acquire(kBusWaitMs)) {
+        showMessage("Another copy of the program is using the SMBus.", "SMBus Error", kIconWarning);
+        return false;
+    }
+    if (platform.timing != nullptr) platform.timing->beginPreciseSleeps();
+    inBurst = true;
+    return true;
+}
+
+void endBurst()
+{
+    if (!inBurst) return;
+    inBurst = false;
+    const Platform& platform = currentPlatform();
+    if (platform.timing != nullptr) platform.timing->endPreciseSleeps();
+    if (platform.busLock != nullptr) platform.busLock->release();
+}
+
+int32_t openChannel()
+{
     ChannelBackend& channel = platformChannel();
     if (channel.openDevice() != 0) return 1;
     if (!channel.reloadOnOpenFailure()) return 0;
@@ -20,13 +45,32 @@ int32_t openDevice()
     return channel.openDevice();
 }
 
-void closeDevice() { platformChannel().closeDevice(); }
+}  // namespace
+
+int32_t loadDriver() { return platformChannel().loadDriver(); }
+
+void unloadDriver() { platformChannel().unloadDriver(); }
+
+int32_t openDevice()
+{
+    if (driverLoaded == 0) return 0;
+    if (!beginBurst()) return 0;
+    if (openChannel() != 0) return 1;
+    endBurst();
+    return 0;
+}
+
+void closeDevice()
+{
+    platformChannel().closeDevice();
+    endBurst();
+}
 
 int32_t readPortByte(uint32_t port, uint8_t& value)
 {
     value = 0;
     uint8_t read = 0;
-    if (platformChannel().inByte(port, read) == 0) return 0;
+    if (!inBurst || platformChannel().inByte(port, read) == 0) return 0;
     value = read;
     return 1;
 }
@@ -35,14 +79,17 @@ int32_t readPortDword(uint32_t port, uint32_t& value)
 {
     value = 0;
     uint32_t read = 0;
-    if (platformChannel().inDword(port, read) == 0) return 0;
+    if (!inBurst || platformChannel().inDword(port, read) == 0) return 0;
     value = read;
     return 1;
 }
 
-int32_t writePortByte(uint32_t port, uint8_t value) { return platformChannel().outByte(port, value); }
+int32_t writePortByte(uint32_t port, uint8_t value) { return inBurst ? platformChannel().outByte(port, value) : 0; }
 
-int32_t writePortDword(uint32_t port, uint32_t value) { return platformChannel().outDword(port, value); }
+int32_t writePortDword(uint32_t port, uint32_t value)
+{
+    return inBurst ? platformChannel().outDword(port, value) : 0;
+}
 
 int32_t checkPortByte(uint32_t port, uint8_t expected)
 {
@@ -70,4 +117,8 @@ int32_t readMsr(uint32_t index, uint32_t& high, uint32_t& low)
     return 1;
 }
 
-void resetHwChannel() { driverLoaded = 0; }
+void resetHwChannel()
+{
+    endBurst();
+    driverLoaded = 0;
+}

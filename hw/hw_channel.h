@@ -12,11 +12,14 @@ extern int32_t driverLoaded;
 int32_t loadDriver();
 void unloadDriver();
 // 1 when the device is open. A failed open loads the driver once more and
-// retries once where the back end asks for it.
+// retries once where the back end asks for it. Open to close is a burst of
+// hardware work: the SMBus is this process's (another copy holding it for
+// more than 2 s is said in a box and the open fails) and sleeps are precise.
 int32_t openDevice();
 void closeDevice();
 
-// Reads set their output to 0 first, so a failed read yields 0.
+// Reads set their output to 0 first, so a failed read yields 0. Outside a
+// burst every port operation fails without touching the port.
 int32_t readPortByte(uint32_t port, uint8_t& value);
 int32_t readPortDword(uint32_t port, uint32_t& value);
 int32_t writePortByte(uint32_t port, uint8_t value);

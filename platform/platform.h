@@ -70,6 +70,11 @@ public:
     // Restores the thread's priority first, then the process's class.
     virtual void restorePriority(const SavedPriority& saved) = 0;
     virtual void sleepMs(uint32_t milliseconds) = 0;
+    // From begin to the matching end, sleeps last their own length: on
+    // Windows a sleep otherwise ends at a system tick, often 10 or 15.625 ms
+    // apart, which would stretch every 1 ms poll of the SMBus to a tick.
+    virtual void beginPreciseSleeps() = 0;
+    virtual void endPreciseSleeps() = 0;
 
 protected:
     ~Timing() = default;
@@ -84,11 +89,24 @@ protected:
     ~Notifier() = default;
 };
 
+// The SMBus has one owner at a time among all programs of the machine: two
+// copies of the tool must never interleave their transactions.
+class BusLock {
+public:
+    // True when this process owns the bus; waits at most `timeoutMs`.
+    virtual bool acquire(uint32_t timeoutMs) = 0;
+    virtual void release() = 0;
+
+protected:
+    ~BusLock() = default;
+};
+
 struct Platform {
     ChannelBackend* channel;
     Processor* processor;
     Timing* timing;
     Notifier* notifier;
+    BusLock* busLock = nullptr;  // none: the only program on this bus
 };
 
 // Installs the platform that every later call goes through.

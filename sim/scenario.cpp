@@ -164,6 +164,24 @@ bool parseRegister(const char* begin, const char* end, int32_t& index)
     return true;
 }
 
+// Milliseconds with up to three decimals ("1", "10", "15.625"), from 1 to
+// 100, in microseconds.
+bool parseTick(const char* begin, const char* end, uint32_t& microseconds)
+{
+    const char* dot = begin;
+    while (dot != end && *dot != '.') ++dot;
+    uint32_t whole = 0;
+    if (!parseNumber(begin, dot, 100, whole)) return false;
+    uint32_t fraction = 0;
+    if (dot != end) {
+        const char* digits = dot + 1;
+        if (end - digits > 3 || !parseNumber(digits, end, 999, fraction)) return false;
+        for (auto n = end - digits; n < 3; ++n) fraction *= 10;
+    }
+    microseconds = whole * 1000 + fraction;
+    return microseconds >= 1000 && microseconds <= 100000;
+}
+
 bool parseItem(const char* key, const char* keyEnd, const char* value, const char* end, Scenario& s)
 {
     uint8_t picked = 0;
@@ -184,6 +202,8 @@ bool parseItem(const char* key, const char* keyEnd, const char* value, const cha
         return parseNumber(value, end, 0x7FFFFFFF, s.failFrom) && s.failFrom != 0;
     } else if (tokenIs(key, keyEnd, "failtx")) {
         return parseNumber(value, end, 0x7FFFFFFF, s.failTransaction) && s.failTransaction != 0;
+    } else if (tokenIs(key, keyEnd, "tick")) {
+        return parseTick(value, end, s.tickUs);
     } else if (tokenIs(key, keyEnd, "nakreg")) {
         return parseRegister(value, end, s.nakRegister);
     } else if (tokenIs(key, keyEnd, "stuckreg")) {
@@ -199,7 +219,7 @@ bool parseItem(const char* key, const char* keyEnd, const char* value, const cha
 
 bool isKnownKey(const char* key, const char* keyEnd)
 {
-    const char* keys[] = {"board", "cpu", "fault", "fsb", "ratio", "failfrom", "failtx", "nakreg", "stuckreg", "trace"};
+    const char* keys[] = {"board", "cpu", "fault", "fsb", "ratio", "failfrom", "failtx", "nakreg", "stuckreg", "tick", "trace"};
     for (const char* k : keys)
         if (tokenIs(key, keyEnd, k)) return true;
     return false;

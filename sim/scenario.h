@@ -72,6 +72,7 @@ struct Scenario {
     uint32_t failTransaction = 0;        // this SMBus transaction (1 = the first) ends with the failed flag
     int32_t nakRegister = kNoRegister;   // the clock chip answers device error for writes to this register
     int32_t stuckRegister = kNoRegister; // the clock chip acknowledges writes to this register but keeps its value
+    uint32_t tickUs = 1000;              // the system tick a coarse sleep waits for, in microseconds
     char tracePath[260] = {};
 };
 

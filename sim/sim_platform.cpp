@@ -77,6 +77,30 @@ int64_t SimTiming::perfCounter()
     return static_cast<int64_t>(ns / second * f + ns % second * f / second);
 }
 
+void SimTiming::sleepMs(uint32_t milliseconds)
+{
+    ++sleeps_;
+    VirtualClock& clock = board_.clock();
+    const uint64_t end = clock.nowNs() + uint64_t{milliseconds} * 1000000u;
+    const uint64_t tickNs = uint64_t{board_.scenario().tickUs} * 1000u;
+    if (preciseDepth_ > 0 || tickNs == 0) {
+        clock.advanceTo(end);
+        return;
+    }
+    clock.advanceTo((end + tickNs - 1) / tickNs * tickNs);
+}
+
+void SimTiming::beginPreciseSleeps()
+{
+    ++preciseDepth_;
+    ++preciseRequests_;
+}
+
+void SimTiming::endPreciseSleeps()
+{
+    if (preciseDepth_ > 0) --preciseDepth_;
+}
+
 SavedPriority SimTiming::raisePriority()
 {
     raised_ = true;

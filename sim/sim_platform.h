@@ -46,7 +46,9 @@ private:
 };
 
 // Virtual time: a sleep costs nothing real; the performance counter runs at
-// the ACPI timer's 3.579545 MHz.
+// the ACPI timer's 3.579545 MHz. Sleeps behave as on Windows: a sleep ends at
+// the first system tick at or after its length (the scenario's tick=), until
+// the program asks for precise sleeps; then it lasts its own length.
 class SimTiming final : public Timing {
 public:
     static constexpr int64_t kPerfFrequency = 3579545;
@@ -57,13 +59,22 @@ public:
     int64_t perfCounter() override;
     SavedPriority raisePriority() override;
     void restorePriority(const SavedPriority& saved) override;
-    void sleepMs(uint32_t milliseconds) override { board_.clock().advanceMs(milliseconds); }
+    void sleepMs(uint32_t milliseconds) override;
+    void beginPreciseSleeps() override;
+    void endPreciseSleeps() override;
 
     bool priorityRaised() const { return raised_; }
+    // Open begin calls; 0 when every one was ended.
+    uint32_t preciseDepth() const { return preciseDepth_; }
+    uint32_t preciseRequests() const { return preciseRequests_; }
+    uint64_t sleeps() const { return sleeps_; }
 
 private:
     Board& board_;
     bool raised_ = false;
+    uint32_t preciseDepth_ = 0;
+    uint32_t preciseRequests_ = 0;
+    uint64_t sleeps_ = 0;
 };
 
 class SimProcessor final : public Processor {

@@ -1,8 +1,12 @@
 // The channel's contracts, against a back end whose every answer the test sets.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "hw/hw_channel.h"
 #include "support/recording.h"
+#include "support/scripted_cpu.h"
 #include "support/sim_fixture.h"
 
 namespace {
@@ -24,16 +28,18 @@ public:
     void closeDevice() override {}
     int32_t inByte(uint32_t, uint8_t& value) override
     {
+        ++portAccesses;
         value = byteValue;
         return ok;
     }
     int32_t inDword(uint32_t, uint32_t& value) override
     {
+        ++portAccesses;
         value = dwordValue;
         return ok;
     }
-    int32_t outByte(uint32_t, uint8_t) override { return ok; }
-    int32_t outDword(uint32_t, uint32_t) override { return ok; }
+    int32_t outByte(uint32_t, uint8_t) override { return ++portAccesses, ok; }
+    int32_t outDword(uint32_t, uint32_t) override { return ++portAccesses, ok; }
     int32_t readMsr(uint32_t, uint32_t& low, uint32_t& high) override
     {
         low = 0x11111111;  // a failing back end may scribble on its outputs
@@ -48,6 +54,7 @@ public:
     int loads = 0;
     int unloads = 0;
     int opens = 0;
+    int portAccesses = 0;
     uint8_t byteValue = 0xAB;
     uint32_t dwordValue = 0xDEADBEEF;
 };
@@ -68,6 +75,7 @@ protected:
 
 TEST_F(ChannelContractTest, FailedReadsYieldZeroAndSucceedingReadsTheValue)
 {
+    ASSERT_EQ(openDevice(), 1);
     uint8_t byte = 0x55;
     uint32_t dword = 0x55555555;
     EXPECT_EQ(readPortByte(0x80, byte), 1);
@@ -85,6 +93,7 @@ TEST_F(ChannelContractTest, FailedReadsYieldZeroAndSucceedingReadsTheValue)
 
 TEST_F(ChannelContractTest, CheckComparesEightBitsForBytesAndAllThirtyTwoForDwords)
 {
+    ASSERT_EQ(openDevice(), 1);
     EXPECT_EQ(checkPortByte(0xCF8, 0xAB), 1);
     EXPECT_EQ(checkPortByte(0xCF8, 0xAA), 0);
     EXPECT_EQ(checkPortDword(0xCF8, 0xDEADBEEF), 1);
@@ -165,6 +174,96 @@ TEST_F(ChannelContractTest, BackEndWithoutReloadFailsTheOpenAtOnce)
     EXPECT_EQ(openDevice(), 0);
     EXPECT_EQ(channel.loads, 0);
     EXPECT_EQ(channel.opens, 1);
+}
+
+class FakeBusLock final : public BusLock {
+public:
+    bool acquire(uint32_t timeoutMs) override
+    {
+        waitedMs = timeoutMs;
+        held = free;
+        return held;
+    }
+    void release() override
+    {
+        EXPECT_TRUE(held) << "released a bus it did not hold";
+        held = false;
+        ++releases;
+    }
+    bool free = true;
+    bool held = false;
+    uint32_t waitedMs = 0;
+    int releases = 0;
+};
+
+// From open to close the bus is this process's and sleeps are precise;
+// both are given back at close and after an open that failed.
+class BurstTest : public ChannelContractTest {
+protected:
+    void SetUp() override
+    {
+        ChannelContractTest::SetUp();
+        installPlatform(Platform{&channel, nullptr, &timing, &notifier, &lock});
+    }
+    FakeBusLock lock;
+    ScriptedTiming timing;
+};
+
+TEST_F(BurstTest, NoPortIsTouchedOutsideABurst)
+{
+    uint8_t byte = 0x55;
+    uint32_t dword = 0x55;
+    EXPECT_EQ(readPortByte(0xE800, byte), 0);
+    EXPECT_EQ(byte, 0);
+    EXPECT_EQ(readPortDword(0xCFC, dword), 0);
+    EXPECT_EQ(writePortByte(0xE800, 1), 0);
+    EXPECT_EQ(writePortDword(0xCF8, 0x80000000), 0);
+    EXPECT_EQ(channel.portAccesses, 0);
+
+    ASSERT_EQ(openDevice(), 1);
+    EXPECT_EQ(writePortByte(0xE800, 1), 1);
+    closeDevice();
+    EXPECT_EQ(writePortByte(0xE800, 1), 0);
+    EXPECT_EQ(channel.portAccesses, 1);
+}
+
+TEST_F(BurstTest, TheBusAndPreciseSleepsLastFromOpenToClose)
+{
+    ASSERT_EQ(openDevice(), 1);
+    EXPECT_TRUE(lock.held);
+    EXPECT_EQ(lock.waitedMs, 2000u);
+    EXPECT_EQ(timing.events, (std::vector<std::string>{"precise"}));
+    closeDevice();
+    closeDevice();  // a second close gives nothing back twice
+    EXPECT_FALSE(lock.held);
+    EXPECT_EQ(lock.releases, 1);
+    EXPECT_EQ(timing.events, (std::vector<std::string>{"precise", "coarse"}));
+
+    // An open that fails ends its burst at once: nothing stays held for a
+    // caller that skips the close (start-up gives up after such an open).
+    channel.reloads = false;
+    channel.opens = 0;
+    channel.failingOpens = 1;
+    EXPECT_EQ(openDevice(), 0);
+    EXPECT_FALSE(lock.held);
+    EXPECT_EQ(timing.events.back(), "coarse");
+}
+
+TEST_F(BurstTest, AnotherCopyHoldingTheBusFailsTheOpenWithABox)
+{
+    lock.free = false;
+    EXPECT_EQ(openDevice(), 0);
+    EXPECT_EQ(channel.opens, 0) << "the device is not even opened";
+    ASSERT_EQ(notifier.boxes.size(), 1u);
+    EXPECT_EQ(notifier.boxes[0].text, "Another copy of the program is using the SMBus.");
+    EXPECT_EQ(notifier.boxes[0].caption, "SMBus Error");
+    EXPECT_EQ(notifier.boxes[0].icon, kIconWarning);
+    uint8_t byte = 0;
+    EXPECT_EQ(readPortByte(0xE800, byte), 0);
+    EXPECT_EQ(channel.portAccesses, 0);
+    EXPECT_TRUE(timing.events.empty()) << "no precise sleeps were asked for";
+    closeDevice();
+    EXPECT_EQ(lock.releases, 0);
 }
 
 }  // namespace

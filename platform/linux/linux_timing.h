@@ -15,4 +15,7 @@ public:
     SavedPriority raisePriority() override;
     void restorePriority(const SavedPriority& saved) override;
     void sleepMs(uint32_t milliseconds) override;
+    // nanosleep keeps its own length already.
+    void beginPreciseSleeps() override {}
+    void endPreciseSleeps() override {}
 };

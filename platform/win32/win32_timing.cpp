@@ -1,6 +1,7 @@
 #include "platform/win32/win32_timing.h"
 
 #include <windows.h>
+#include <mmsystem.h>
 
 int64_t Win32Timing::perfFrequency()
 {
@@ -35,3 +36,7 @@ void Win32Timing::restorePriority(const SavedPriority& saved)
 }
 
 void Win32Timing::sleepMs(uint32_t milliseconds) { Sleep(milliseconds); }
+
+void Win32Timing::beginPreciseSleeps() { timeBeginPeriod(1); }
+
+void Win32Timing::endPreciseSleeps() { timeEndPeriod(1); }

@@ -11,4 +11,8 @@ public:
     SavedPriority raisePriority() override;
     void restorePriority(const SavedPriority& saved) override;
     void sleepMs(uint32_t milliseconds) override;
+    // 1 ms timer resolution through the multimedia timer, which NT 4.0 and
+    // 98 have.
+    void beginPreciseSleeps() override;
+    void endPreciseSleeps() override;
 };

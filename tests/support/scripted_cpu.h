@@ -76,6 +76,8 @@ public:
         restored.push_back(saved);
     }
     void sleepMs(uint32_t) override { events.push_back("sleep"); }
+    void beginPreciseSleeps() override { events.push_back("precise"); }
+    void endPreciseSleeps() override { events.push_back("coarse"); }
 
     int64_t frequency = 0;
     std::vector<int64_t> counterReadings;

@@ -49,6 +49,8 @@ const Command kCommands[] = {
     {"create-service", 3, cmdCreateService, false},
     {"hold-deleted-service", 3, cmdHoldDeletedService, false},
     {"stop-service", 2, cmdStopService, false},
+    {"hold-mutex", 2, cmdHoldMutex, false},
+    {"release-mutex", 1, cmdReleaseMutex, false},
     {"screenshot", 2, cmdScreenshot, false},
     {"sleep", 2, cmdSleep, false},
     {"timeout", 2, cmdTimeout, false},

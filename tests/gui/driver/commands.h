@@ -29,6 +29,9 @@ CommandFunction cmdWriteFile, cmdExpectFile, cmdWriteText, cmdExpectSameFile, cm
 // commands_services.cpp: the driver service.
 CommandFunction cmdExpectNoService, cmdExpectServiceRunning, cmdCreateService, cmdHoldDeletedService, cmdStopService;
 
+// commands_bus.cpp: a named mutex held by the script's own process.
+CommandFunction cmdHoldMutex, cmdReleaseMutex;
+
 // commands_screen.cpp: screenshots.
 CommandFunction cmdScreenshot;
 

@@ -18,6 +18,7 @@ struct Session {
     double lastCommandMs = 0.0;   // duration of the previous command
     DWORD timeoutMs = 60000;      // for the program to start, end, answer
     DWORD expectMs = 3000;        // for an expected state to come about
+    HANDLE heldMutex = nullptr;   // a mutex the script holds itself
 };
 
 // Runs one command line. False with a message that says what was expected
