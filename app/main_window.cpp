@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "app/hardware_actions.h"
 #include "app/settings_file.h"
 #include "app/window_values.h"
 #include "clock/clock_generator.h"
@@ -16,10 +17,6 @@ ClockSetting selectedSetting{};
 namespace {
 
 constexpr char kAppCaption[] = "QZ8-II FSB";
-
-// Second pause after programming, before the core clock is measured again:
-// the processor's clock settles after the bus clock moved.
-constexpr uint32_t kSettleMs = 500;
 
 constexpr RowFields kCurrentRow{IDC_CORE_CURRENT, IDC_FSB_CURRENT, IDC_MEMORY_CURRENT, IDC_AGP_CURRENT,
                                 IDC_PCI_CURRENT};
@@ -91,10 +88,7 @@ BOOL CModifierDlg::initDialog()
 
 bool CModifierDlg::showCurrentValues()
 {
-    openDevice();
-    const int32_t read = readClockSetting();
-    closeDevice();
-    if (read == 0) {
+    if (!readCurrentValues()) {
         showMessage("Unable to read the clock generator.", "SMBus Error", kIconWarning);
         return false;
     }
@@ -191,17 +185,13 @@ void CModifierDlg::onSetNewValues()
 {
     for (int id : {IDC_SET_NEW_VALUES, IDC_GET_CURRENT_VALUES, IDC_SAVE}) enableItem(id, false);
     const ClockSetting requested = selectedSetting;
-    openDevice();
-    const int32_t programmed = applyClockSetting(requested.fsbMhz, requested.ratioCode);
-    closeDevice();
-    platformTiming().sleepMs(kSettleMs);
-    measureCoreClock();
+    const bool programmed = programAndSettle(requested);
     const bool readBack = showCurrentValues();
     // What the chip holds after a failure is unknown: the row must not keep
     // showing the clocks from before.
     if (!readBack) clearRow(kCurrentRow);
     const bool held = currentSetting.fsbMhz == requested.fsbMhz && currentSetting.ratioCode == requested.ratioCode;
-    if (readBack && (programmed == 0 || !held))
+    if (readBack && (!programmed || !held))
         showMessage("The clock generator does not hold the new setting.", "SMBus Error", kIconWarning);
     enableItem(IDC_SET_NEW_VALUES, true);
     enableItem(IDC_GET_CURRENT_VALUES, true);

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "bench/core_clock_figures.h"
+#include "bench/tick_figures.h"
 #include "clock/clock_generator.h"
 #include "clock/smbus.h"
 #include "hw/hw_channel.h"
@@ -70,6 +71,7 @@ int main()
     clockFigures(machine);
     closeDevice();
     unloadDriver();
+    tickFigures();
     coreClockFigures();
     return 0;
 }

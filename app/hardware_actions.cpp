@@ -1,0 +1,30 @@
+#include "app/hardware_actions.h"
+
+#include "clock/clock_generator.h"
+#include "hw/hw_channel.h"
+#include "ident/core_clock.h"
+#include "platform/platform.h"
+
+namespace {
+// Second pause after programming, before the core clock is measured again:
+// the processor's clock settles after the bus clock moved.
+constexpr uint32_t kSettleMs = 500;
+}  // namespace
+
+bool readCurrentValues()
+{
+    openDevice();
+    const int32_t read = readClockSetting();
+    closeDevice();
+    return read != 0;
+}
+
+bool programAndSettle(const ClockSetting& requested)
+{
+    openDevice();
+    const int32_t programmed = applyClockSetting(requested.fsbMhz, requested.ratioCode);
+    closeDevice();
+    platformTiming().sleepMs(kSettleMs);
+    measureCoreClock();
+    return programmed != 0;
+}

@@ -1,0 +1,14 @@
+// The hardware work behind the window's two buttons, free of any window, so
+// that it can run (and be measured) on the simulated board natively.
+#pragma once
+
+#include "clock/clock_setting.h"
+
+// "Get Current Values": one burst that reads the clock generator into
+// currentSetting. False when it could not be read (currentSetting kept).
+bool readCurrentValues();
+
+// "Set New Values" up to its read-back: one burst that programs `requested`,
+// the pause while the clocks settle, and the core clock measured again.
+// False when the chip was not programmed as asked.
+bool programAndSettle(const ClockSetting& requested);
