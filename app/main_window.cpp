@@ -39,6 +39,7 @@ bool CModifierDlg::onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         onWindowMessage<D>(WM_PAINT, &D::onPaint),
         onWindowMessage<D>(WM_QUERYDRAGICON, &D::queryDragIcon),
         onWindowMessage<D>(WM_HSCROLL, &D::onSliderScroll),
+        onWindowMessage<D>(WM_ENDSESSION, &D::onEndSession),
         onCommand<D>(BN_CLICKED, IDC_GET_CURRENT_VALUES, &D::onGetCurrentValues),
         onCommand<D>(BN_CLICKED, IDC_STEP_UP, &D::onStepUp),
         onCommand<D>(BN_CLICKED, IDC_STEP_DOWN, &D::onStepDown),
@@ -163,6 +164,18 @@ void CModifierDlg::onGetCurrentValues()
         enableItem(id, true);
     }
     showSelectedValues();
+}
+
+// Log-off or shutdown ends the process right after this message, without
+// the program's own exit: the driver service must go now.
+bool CModifierDlg::onEndSession(WPARAM wParam, LPARAM, LRESULT& result)
+{
+    if (wParam != FALSE) {
+        closeDevice();
+        unloadDriver();
+    }
+    result = 0;
+    return true;
 }
 
 void CModifierDlg::stepSlider(int delta)

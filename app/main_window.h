@@ -41,6 +41,7 @@ private:
     bool onPaint(WPARAM, LPARAM, LRESULT& result);
     bool queryDragIcon(WPARAM, LPARAM, LRESULT& result);
     bool onSliderScroll(WPARAM, LPARAM, LRESULT& result);
+    bool onEndSession(WPARAM, LPARAM, LRESULT& result);
     void onGetCurrentValues();
     void onStepUp();
     void onStepDown();

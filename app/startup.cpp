@@ -7,6 +7,20 @@
 
 namespace {
 CModifierApp theApp;
+
+LPTOP_LEVEL_EXCEPTION_FILTER runtimeFilter = nullptr;
+
+// A crash must not leave the driver service behind. The C runtime's own
+// filter decides first (it resumes only what the program asked it to);
+// whatever ends the process removes the service before the system reports.
+LONG WINAPI unloadOnCrash(EXCEPTION_POINTERS* exception)
+{
+    const LONG verdict = runtimeFilter != nullptr ? runtimeFilter(exception) : EXCEPTION_CONTINUE_SEARCH;
+    if (verdict == EXCEPTION_CONTINUE_EXECUTION) return verdict;
+    closeDevice();
+    unloadDriver();
+    return verdict;
+}
 }  // namespace
 
 bool CModifierApp::startUp()
@@ -17,6 +31,7 @@ bool CModifierApp::startUp()
         return false;
     }
     platformReady_ = true;
+    runtimeFilter = SetUnhandledExceptionFilter(unloadOnCrash);
 
     if (!bringUpHardware()) return false;
     const BatchOutcome batch = runBatchMode(commandLine());

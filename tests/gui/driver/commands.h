@@ -29,6 +29,9 @@ CommandFunction cmdWriteFile, cmdExpectFile, cmdWriteText, cmdExpectSameFile, cm
 // commands_services.cpp: the driver service.
 CommandFunction cmdExpectNoService, cmdExpectServiceRunning, cmdCreateService, cmdHoldDeletedService, cmdStopService;
 
+// commands_endings.cpp: ways out that are not the program's own buttons.
+CommandFunction cmdClose, cmdEndSession, cmdCrash;
+
 // commands_bus.cpp: a named mutex held by the script's own process.
 CommandFunction cmdHoldMutex, cmdReleaseMutex;
 

@@ -119,6 +119,16 @@ bool Target::waitExit(DWORD timeoutMs, DWORD& status)
     return GetExitCodeProcess(info_.hProcess, &status) != 0;
 }
 
+bool Target::crash()
+{
+    if (info_.hProcess == nullptr) return false;
+    const auto nowhere = reinterpret_cast<LPTHREAD_START_ROUTINE>(static_cast<uintptr_t>(0x10));
+    HANDLE thread = CreateRemoteThread(info_.hProcess, nullptr, 0, nowhere, nullptr, 0, nullptr);
+    if (thread == nullptr) return false;
+    CloseHandle(thread);
+    return true;
+}
+
 void Target::kill()
 {
     if (info_.hProcess == nullptr) return;

@@ -20,6 +20,8 @@ public:
     // Waits for the end of the process; false on timeout.
     bool waitExit(DWORD timeoutMs, DWORD& status);
     void kill();
+    // Starts a thread of the process at an unmapped address.
+    bool crash();
 
     // A visible top-level window of the process with this caption; polls
     // until found, the process ends, or the timeout.
