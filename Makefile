@@ -4,12 +4,15 @@ JOBS ?= 2
 NATIVE := $(BUILD)/native
 WIN32 := $(BUILD)/win32
 WIN64 := $(BUILD)/win64
+FUZZ := $(BUILD)/fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := command_line settings_file scenario trace_line request_rules
 
 # Ends the wineservers of the test build's two Wine prefixes.
 STOP_WINE = for p in $(CURDIR)/$(WIN64)/wineprefix $(CURDIR)/$(WIN64)/gui/wineprefix; do \
 	  QZ8_WINEPREFIX=$$p bash $(CURDIR)/tools/wine-run.sh --stop; done
 
-.PHONY: all setup native win32 win64 test gui-test demo bench clean
+.PHONY: all setup native win32 win64 fuzz-build fuzz test gui-test demo bench clean
 
 all: native win32 win64
 
@@ -30,9 +33,22 @@ win64: setup
 	@cmake -S . -B $(WIN64) -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/tools/mingw-x86_64.cmake >/dev/null
 	@cmake --build $(WIN64) -j $(JOBS)
 
-# One ctest run over the three builds, so it ends with one summary line.
-test: native win32 win64
-	@printf 'subdirs("native" "win32" "win64")\n' > $(BUILD)/CTestTestfile.cmake
+# The libFuzzer targets, built by clang with AddressSanitizer and UBSan.
+fuzz-build: setup
+	@cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DQZ8_FUZZ=ON >/dev/null
+	@cmake --build $(FUZZ) -j $(JOBS)
+
+# Each target for FUZZ_SECONDS from its committed corpus; new corpus entries,
+# findings and logs go to $(FUZZ)/scratch/<target>.
+fuzz: fuzz-build
+	@status=0; for t in $(FUZZ_TARGETS); do \
+	  sh fuzz/run_fuzz.sh $(FUZZ)/fuzz/$${t}_fuzz $$t fuzz/corpus/$$t $(FUZZ)/scratch/$$t \
+	    -max_total_time=$(FUZZ_SECONDS) || status=1; \
+	done; exit $$status
+
+# One ctest run over the four builds, so it ends with one summary line.
+test: native win32 win64 fuzz-build
+	@printf 'subdirs("native" "win32" "win64" "fuzz")\n' > $(BUILD)/CTestTestfile.cmake
 	@cd $(BUILD) && ctest -j $(JOBS) --output-on-failure; status=$$?; \
 	  $(STOP_WINE); exit $$status
 

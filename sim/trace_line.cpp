@@ -85,7 +85,9 @@ uint32_t formatTraceEnd(const Board& board, char* line, uint32_t size)
     out.text("end: FSB ").decimal(half / 2u).text(".").decimal(half % 2u * 5u).text(" MHz, divider ");
     const int32_t ratio = board.runningRatioCode();
     if (ratio < 0) out.text("-");
-    return out.decimal(static_cast<uint32_t>(ratio < 0 ? -ratio : ratio)).finish();
+    // Negated as unsigned: -INT32_MIN does not fit an int32_t.
+    const uint32_t magnitude = static_cast<uint32_t>(ratio);
+    return out.decimal(ratio < 0 ? 0u - magnitude : magnitude).finish();
 }
 
 }  // namespace sim

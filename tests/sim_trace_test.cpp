@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <string>
 
@@ -11,6 +12,7 @@
 #include "hw/hw_channel.h"
 #include "hw/pci.h"
 #include "sim/sim_trace.h"
+#include "sim/trace_line.h"
 #include "support/sim_fixture.h"
 
 namespace {
@@ -37,6 +39,20 @@ TEST(SimTrace, DescribesEachTransactionReadably)
     EXPECT_EQ(block.rfind("0xD3 cmd 0x12 block data 11 83 00", 0), 0u) << block;
     EXPECT_EQ(block.size(), std::string("0xD3 cmd 0x12 block data").size() + 3 * 48 + 14) << block;
     EXPECT_EQ(block.substr(block.size() - 14), " ... -> failed");
+}
+
+// Any running clock gives a whole end line, the lowest divider code too
+// (its negation does not fit an int32_t).
+TEST(SimTrace, EndLineShowsAnyRunningClock)
+{
+    sim::Board board;
+    char line[sim::kTraceLineSize];
+    board.setRunningClock(201, -1);
+    sim::formatTraceEnd(board, line, sizeof line);
+    EXPECT_STREQ(line, "end: FSB 100.5 MHz, divider -1\n");
+    board.setRunningClock(0xFFFF, std::numeric_limits<int32_t>::min());
+    EXPECT_EQ(sim::formatTraceEnd(board, line, sizeof line), 42u);
+    EXPECT_STREQ(line, "end: FSB 32767.5 MHz, divider -2147483648\n");
 }
 
 class SimTraceTest : public SimBoardTest {};

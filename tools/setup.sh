@@ -11,7 +11,7 @@ log() { echo "setup.sh: $*" >&2; }
 
 if [ "$(id -u)" != 0 ]; then log "must run as root"; exit 1; fi
 
-PKGS=(g++ gcc cmake make googletest libgtest-dev
+PKGS=(g++ gcc cmake make googletest libgtest-dev clang libclang-rt-14-dev
       g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32 binutils-mingw-w64-i686
       g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
       mingw-w64-x86-64-dev mingw-w64-i686-dev
