@@ -30,3 +30,18 @@ int32_t smbusWriteWord(uint8_t address, uint8_t command, uint8_t first, uint8_t 
 int32_t smbusReadBlock(uint8_t address, uint8_t command, uint8_t* buffer);
 // Returns count when every byte went out.
 int32_t smbusWriteBlock(uint8_t address, uint8_t command, const uint8_t* buffer, int32_t count);
+
+// One transaction as the program saw it, for a record of its own traffic.
+enum class SmbusOutcome : uint8_t { Done, DeviceError, Failed };  // Failed also: a wait gave up
+struct SmbusExchange {
+    uint8_t address;  // with the read/write bit
+    uint8_t command;
+    uint8_t protocol;  // host control bits 4..2: 0x0C word data, 0x14 block
+    SmbusOutcome outcome;
+    uint8_t count;  // bytes moved, a block's count byte first; 0 unless Done
+    const uint8_t* bytes;
+};
+using SmbusExchangeHook = void (*)(const SmbusExchange& exchange, void* context);
+// Called after every transaction that started, with `context`; nullptr for
+// none. Adds no port traffic.
+void setSmbusExchangeHook(SmbusExchangeHook hook, void* context);

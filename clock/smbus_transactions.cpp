@@ -1,6 +1,9 @@
 // The four host transactions: word data and byte-by-byte block transfers,
 // each polled 1 ms at a time and given up after a bound.
 #include "clock/smbus.h"
+
+#include <cstring>
+
 #include "hw/hw_channel.h"
 #include "platform/platform.h"
 
@@ -10,6 +13,7 @@ namespace {
 constexpr uint8_t kBusy = 0x01;
 constexpr uint8_t kInterrupt = 0x02;
 constexpr uint8_t kErrors = 0x1C;  // device error, bus error, failed
+constexpr uint8_t kDeviceError = 0x04;
 constexpr uint8_t kByteDone = 0x80;
 
 // Flag-clear masks: before and after word transfers, before block pass 1,
@@ -30,10 +34,17 @@ constexpr int32_t kMaxBlock = 32;
 // enough that a dead controller does not hang the window.
 constexpr uint32_t kWaitPolls = 500;
 
+// Who hears of each transaction, and the error flags the status register
+// showed since the running one started.
+SmbusExchangeHook exchangeHook = nullptr;
+void* exchangeContext = nullptr;
+uint8_t errorsSeen = 0;
+
 uint8_t in(uint32_t port)
 {
     uint8_t value = 0;
     readPortByte(port, value);
+    if (port == smbusPorts.statusPort) errorsSeen = static_cast<uint8_t>(errorsSeen | (value & kErrors));
     return value;
 }
 
@@ -52,6 +63,7 @@ uint8_t clearFlags(uint8_t mask)
 
 void start()
 {
+    errorsSeen = 0;
     const uint8_t control = in(smbusPorts.controlPort);
     out(smbusPorts.controlPort, static_cast<uint8_t>(control | kStart));
 }
@@ -139,9 +151,17 @@ bool finishBlock(uint8_t& status)
     return completed(status);
 }
 
-}  // namespace
+void report(uint8_t address, uint8_t command, uint8_t protocol, bool done, const uint8_t* bytes, uint32_t count)
+{
+    if (exchangeHook == nullptr) return;
+    const SmbusOutcome outcome = done                             ? SmbusOutcome::Done
+                                 : (errorsSeen & kDeviceError) != 0 ? SmbusOutcome::DeviceError
+                                                                    : SmbusOutcome::Failed;
+    exchangeHook(SmbusExchange{address, command, protocol, outcome, static_cast<uint8_t>(done ? count : 0), bytes},
+                 exchangeContext);
+}
 
-int32_t smbusReadWord(uint8_t address, uint8_t command, uint8_t& first, uint8_t& second)
+int32_t readWordTransaction(uint8_t address, uint8_t command, uint8_t& first, uint8_t& second)
 {
     first = 0;
     second = 0;
@@ -154,7 +174,7 @@ int32_t smbusReadWord(uint8_t address, uint8_t command, uint8_t& first, uint8_t&
     return end == WordEnd::Done ? 1 : 0;
 }
 
-int32_t smbusWriteWord(uint8_t address, uint8_t command, uint8_t first, uint8_t second)
+int32_t writeWordTransaction(uint8_t address, uint8_t command, uint8_t first, uint8_t second)
 {
     out(smbusPorts.addressPort, address);
     out(smbusPorts.commandPort, command);
@@ -163,8 +183,10 @@ int32_t smbusWriteWord(uint8_t address, uint8_t command, uint8_t first, uint8_t 
     return runWordTransfer() == WordEnd::Done ? 1 : 0;
 }
 
-int32_t smbusReadBlock(uint8_t address, uint8_t command, uint8_t* buffer)
+// `reported`: the count byte the device sent (0 until it came).
+int32_t readBlockTransaction(uint8_t address, uint8_t command, uint8_t* buffer, uint8_t& reported)
 {
+    reported = 0;
     int32_t count = kMaxBlock;
     out(smbusPorts.addressPort, address);
     out(smbusPorts.commandPort, command);
@@ -178,7 +200,7 @@ int32_t smbusReadBlock(uint8_t address, uint8_t command, uint8_t* buffer)
         uint8_t status = 0;
         if (!awaitBlockPass(i, count, status)) return 0;
         if (i == 1) {
-            const uint8_t reported = in(smbusPorts.data0Port);
+            reported = in(smbusPorts.data0Port);
             count = reported > kMaxBlock ? kMaxBlock : reported;
         }
         buffer[i - 1] = in(smbusPorts.blockDataPort);
@@ -190,7 +212,7 @@ int32_t smbusReadBlock(uint8_t address, uint8_t command, uint8_t* buffer)
     return count;
 }
 
-int32_t smbusWriteBlock(uint8_t address, uint8_t command, const uint8_t* buffer, int32_t count)
+int32_t writeBlockTransaction(uint8_t address, uint8_t command, const uint8_t* buffer, int32_t count)
 {
     out(smbusPorts.addressPort, address);
     out(smbusPorts.commandPort, command);
@@ -209,4 +231,50 @@ int32_t smbusWriteBlock(uint8_t address, uint8_t command, const uint8_t* buffer,
         endBlockPass(status);
     }
     return finishBlock(status) ? count : 0;
+}
+
+}  // namespace
+
+void setSmbusExchangeHook(SmbusExchangeHook hook, void* context)
+{
+    exchangeHook = hook;
+    exchangeContext = context;
+}
+
+int32_t smbusReadWord(uint8_t address, uint8_t command, uint8_t& first, uint8_t& second)
+{
+    const int32_t done = readWordTransaction(address, command, first, second);
+    const uint8_t bytes[] = {first, second};
+    report(address, command, kWordData, done != 0, bytes, sizeof bytes);
+    return done;
+}
+
+int32_t smbusWriteWord(uint8_t address, uint8_t command, uint8_t first, uint8_t second)
+{
+    const int32_t done = writeWordTransaction(address, command, first, second);
+    const uint8_t bytes[] = {first, second};
+    report(address, command, kWordData, done != 0, bytes, sizeof bytes);
+    return done;
+}
+
+int32_t smbusReadBlock(uint8_t address, uint8_t command, uint8_t* buffer)
+{
+    uint8_t moved[1 + kMaxBlock];
+    const int32_t count = readBlockTransaction(address, command, buffer, moved[0]);
+    if (count > 0) std::memcpy(moved + 1, buffer, static_cast<size_t>(count));
+    report(address, command, kBlock, count > 0, moved, 1 + static_cast<uint32_t>(count));
+    return count;
+}
+
+int32_t smbusWriteBlock(uint8_t address, uint8_t command, const uint8_t* buffer, int32_t count)
+{
+    const int32_t sent = writeBlockTransaction(address, command, buffer, count);
+    // A count below 1 starts nothing.
+    if (count < 1) return sent;
+    uint8_t moved[1 + kMaxBlock];
+    moved[0] = static_cast<uint8_t>(count);
+    const int32_t shown = count < kMaxBlock ? count : kMaxBlock;
+    std::memcpy(moved + 1, buffer, static_cast<size_t>(shown));
+    report(address, command, kBlock, sent == count, moved, 1 + static_cast<uint32_t>(shown));
+    return sent;
 }

@@ -1,0 +1,17 @@
+// qz8fsb-cli's subcommands, one function each; each returns the exit status.
+#pragma once
+
+#include "app/cli/cli_context.h"
+
+// The PCI functions, the SMBus host and the clock generator's setting.
+int surveyCommand(const CliContext& context);
+// One SMBus word read at the given address and command.
+int smbusReadCommand(const CliContext& context);
+// The processor and the clocks, as the window's Current row.
+int getCommand(const CliContext& context);
+// The clock generator's setting to a settings file.
+int saveCommand(const CliContext& context);
+// A new FSB and divider, as "Set New Values" programs them.
+int setCommand(const CliContext& context);
+// A settings file's setting, validated as batch mode validates it.
+int applyCommand(const CliContext& context);

@@ -1,0 +1,22 @@
+// What every subcommand of qz8fsb-cli is handed: its options and where its
+// output and its messages go.
+#pragma once
+
+#include <cstdio>
+
+#include "app/cli/cli_options.h"
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;  // the hardware failed or could not be read
+constexpr int kExitUsage = 2;    // usage, bad input, missing access, a refusal
+
+constexpr char kProgramName[] = "qz8fsb-cli";
+
+struct CliContext {
+    const CliOptions& options;
+    std::FILE* out;
+    std::FILE* err;
+};
+
+// One message line on `err`: the program's name, then the text.
+void say(std::FILE* err, const char* format, ...) __attribute__((format(printf, 2, 3)));

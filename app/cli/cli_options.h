@@ -1,0 +1,28 @@
+// qz8fsb-cli's command line, parsed into a plain struct before anything
+// touches the hardware.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "clock/clock_setting.h"
+
+enum class CliCommand : uint8_t { None, Survey, Get, Set, Apply, Save, SmbusRead };
+
+struct CliOptions {
+    CliCommand command = CliCommand::None;
+    bool help = false;
+    bool force = false;         // set and apply on a board other than the QZ8-II
+    bool simulated = false;     // --sim given
+    std::string scenario;       // its QZ8_SIM text
+    std::string tracePath;      // --trace; empty for none
+    ClockSetting setting{};     // set: the FSB as the slider stores it, and the divider
+    bool keepDivider = false;   // set without a divider: the chip's own is kept
+    std::string file;           // apply, save
+    uint8_t smbusAddress = 0;   // smbus-read: 7-bit address
+    uint8_t smbusCommand = 0;
+};
+
+// True with `options` filled; false with a one-line reason in `error`.
+// Argument order is free (getopt_long's): options may follow the command.
+bool parseCliOptions(int argc, char** argv, CliOptions& options, std::string& error);

@@ -1,0 +1,70 @@
+#include "app/cli/cli_platform.h"
+
+#include "app/cli/cli_context.h"
+#include "platform/linux/linux_bus_lock.h"
+#include "platform/linux/linux_channel.h"
+#include "platform/linux/linux_preflight.h"
+#include "platform/linux/linux_timing.h"
+#include "platform/x86/x86_processor.h"
+
+struct RealMachine {
+    explicit RealMachine(const char* msrPath) : channel(msrPath) {}
+    LinuxChannel channel;
+    X86Processor processor;
+    LinuxTiming timing;
+    LinuxBusLock busLock;
+};
+
+CliPlatform::CliPlatform() = default;
+
+CliPlatform::~CliPlatform() { release(); }
+
+int CliPlatform::install(const CliOptions& options, const CliSeams& seams, Notifier& notifier, std::FILE* err)
+{
+    if (options.simulated) return installSimulated(options, seams, notifier, err);
+    const std::string problem = linuxAccessProblem(seams.msrPath);
+    if (!problem.empty()) {
+        say(err, "%s", problem.c_str());
+        return kExitUsage;
+    }
+    real_ = std::make_unique<RealMachine>(seams.msrPath);
+    installPlatform(Platform{&real_->channel, &real_->processor, &real_->timing, &notifier, &real_->busLock});
+    return kExitOk;
+}
+
+// The simulated board is the program's own: no other copy shares its bus.
+int CliPlatform::installSimulated(const CliOptions& options, const CliSeams& seams, Notifier& notifier,
+                                  std::FILE* err)
+{
+    sim::Scenario scenario;
+    char error[200];
+    if (!sim::parseScenario(options.scenario.c_str(), scenario, error, sizeof error)) {
+        say(err, "--sim: %s", error);
+        return kExitUsage;
+    }
+    if (seams.simMachine == nullptr) ownBoard_ = std::make_unique<sim::SimMachine>();
+    sim_ = seams.simMachine != nullptr ? seams.simMachine : ownBoard_.get();
+    if (seams.simMachine == nullptr || seams.applyScenario) sim_->board.configure(scenario);
+    if (scenario.tracePath[0] != '\0') {
+        if (!boardTrace_.open(scenario.tracePath)) {
+            say(err, "--sim: cannot write the trace file '%s'", scenario.tracePath);
+            return kExitUsage;
+        }
+        sim_->board.setSmbusObserver(&boardTrace_);
+    }
+    installPlatform(sim_->platform(notifier));
+    return kExitOk;
+}
+
+void CliPlatform::release()
+{
+    if (sim_ != nullptr && boardTrace_.isOpen()) {
+        sim_->board.settleSmbus();
+        sim_->board.setSmbusObserver(nullptr);
+        boardTrace_.close(sim_->board);
+    }
+    sim_ = nullptr;
+    installPlatform(Platform{});
+    real_.reset();
+    ownBoard_.reset();
+}

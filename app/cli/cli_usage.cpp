@@ -1,0 +1,92 @@
+#include "app/cli/cli_usage.h"
+
+namespace {
+
+constexpr char kUsage[] = R"(Usage: qz8fsb-cli [OPTION]... COMMAND [ARGUMENT]...
+
+Reads and reprograms the clock generator (SMBus address 0x69) of the QZ8-II
+motherboard (Intel 850 host bridge, ICH2 south bridge): the front-side bus
+(FSB) clock and the PCI/AGP divider, while the machine runs.
+
+Changing bus clocks of a running machine can crash it or corrupt data on its
+disks. Save your work first.
+
+Commands:
+  survey              every PCI function found, one a line:
+                        BUS:DEV.FN VENDOR:DEVICE CLASS HEADER-TYPE KIND
+                      (hexadecimal, lower case; e.g. "0:1f.3 8086:2443 0c05 00
+                      SMBus controller"), then "SMBus host VENDOR:DEVICE at
+                      BUS:DEV.FN, base 0xNNNN" and "clock generator: FSB 133.0
+                      MHz, divider 1/4"
+  get                 the processor (model, core, multiplier), the measured
+                      core clock, and the FSB, memory, AGP and PCI clocks read
+                      from the clock generator, one "key: value" line each
+  set FSB [DIVIDER]   programs a new setting: FSB in MHz, 90.0 to 257.0 in
+                      steps of 0.5; DIVIDER 1/2, 1/3, 1/4, 1/5, 1/6, 1/7, 1/8
+                      (PCI = FSB / N, AGP = 2 x FSB / N) or fixed (PCI 33.34,
+                      AGP 66.67 MHz); without DIVIDER the chip's present one is
+                      kept. The FSB goes first, then a pause of 0.5 s while the
+                      PLL settles, then the divider, another 0.5 s, and the
+                      core clock is measured again. Prints the clocks read back
+                      as get does
+  apply FILE          programs the setting saved in FILE (a 16-byte .qz8 file,
+                      as the Windows program's Save and this tool's save write
+                      it, and as its -file= applies it) as set does. A file
+                      that is missing, shorter than 16 bytes or holds an FSB
+                      outside 2.0 to 257.0 MHz or an unknown divider is refused
+  save FILE           reads the clock generator and writes its setting to FILE
+  smbus-read ADDR CMD a debugging aid: one SMBus word read from the 7-bit
+                      address ADDR (0x03 to 0x77) with command byte CMD (0 to
+                      255), each decimal or hexadecimal after 0x; prints the
+                      two bytes read, "0xNN 0xNN"
+
+Each command first surveys the hardware: it gains port access, scans the PCI
+bus and finds the SMBus host controller of the south bridge.
+
+Options:
+  --force             set and apply also on a board other than the QZ8-II
+  --sim SCENARIO      run on the simulated board instead of the hardware;
+                      SCENARIO is blank-separated KEY=VALUE items with the keys
+                      of QZ8_SIM (board, fsb, ratio, cpu, fault, failfrom,
+                      failtx, nakreg, stuckreg, tick, trace); "" is the stock
+                      board
+  --trace FILE        writes every SMBus transaction the program makes to FILE,
+                      one line each, e.g. "0xD3 cmd 0x12 word  data 11 83 ->
+                      done" (address byte, command, protocol, the bytes moved,
+                      the result)
+  -h, --help          shows this text
+
+Safety rule:
+  set and apply program the clock generator only when the host bridge is
+  8086:2530 (Intel 850) and the SMBus host was found at the ICH2's function
+  8086:2443. On any other board they refuse with exit status 2, naming the
+  host bridge and SMBus host found, unless --force is given. Programming
+  stops before the divider when the chip did not take the FSB.
+
+On the real board:
+  run as root, with the msr module loaded (modprobe msr gives /dev/cpu/0/msr),
+  on a kernel that grants iopl(3): not under kernel lockdown, nor in a
+  container without CAP_SYS_RAWIO, nor built without CONFIG_X86_IOPL_IOPERM.
+  Copies of the program take turns on the SMBus through the lock file
+  /run/lock/qz8fsb.lock (/tmp/qz8fsb.lock where that cannot be made); a copy
+  that waits more than 2 s for it gives up.
+
+Exit status:
+  0   success
+  1   the hardware failed: no SMBus host controller, a clock generator that
+      could not be read or did not hold the new setting, an SMBus read with no
+      answer, a settings file that could not be written
+  2   usage or bad input (an unknown command or option, a missing or bad
+      argument, a refused settings file), no root, no port access or no msr
+      device, or a refusal by the safety rule
+
+Examples:
+  qz8fsb-cli get
+  qz8fsb-cli set 150 1/5
+  qz8fsb-cli save stock.qz8 && qz8fsb-cli apply stock.qz8
+  qz8fsb-cli --sim "board=raid fsb=150.5 ratio=5" survey
+)";
+
+}  // namespace
+
+void printUsage(std::FILE* out) { std::fputs(kUsage, out); }

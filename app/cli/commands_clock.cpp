@@ -1,0 +1,41 @@
+// The commands that read the clock generator: get and save.
+#include "app/cli/cli_commands.h"
+#include "app/cli/clock_lines.h"
+#include "app/cli/survey_steps.h"
+#include "app/hardware_actions.h"
+#include "app/settings_file.h"
+#include "clock/clock_generator.h"
+#include "ident/core_clock.h"
+#include "ident/cpu_info.h"
+#include "ident/host_bridge.h"
+
+int getCommand(const CliContext& context)
+{
+    if (!surveyForSmbus(context.err)) return kExitFailure;
+    // As the window opens: the core clock first, then what the processor is.
+    measureCoreClock();
+    identifyMachine();
+    printProcessor(context.out);
+    if (!readCurrentValues()) {
+        say(context.err, "the clock generator could not be read");
+        return kExitFailure;
+    }
+    printClockRow(currentRowTexts(currentSetting, cpuInfo.coreClockMhz, chipsetInfo.memoryClockMultiplier),
+                  context.out);
+    return kExitOk;
+}
+
+int saveCommand(const CliContext& context)
+{
+    if (!surveyForSmbus(context.err)) return kExitFailure;
+    if (!readCurrentValues()) {
+        say(context.err, "the clock generator could not be read: nothing saved");
+        return kExitFailure;
+    }
+    if (writeSettingsFile(context.options.file.c_str()) == 0) {
+        say(context.err, "cannot write the settings file '%s'", context.options.file.c_str());
+        return kExitFailure;
+    }
+    printClockSetting(currentSetting, context.out);
+    return kExitOk;
+}

@@ -1,0 +1,87 @@
+// The commands that program the clock generator: set and apply.
+#include <cmath>
+
+#include "app/cli/board_rule.h"
+#include "app/cli/cli_commands.h"
+#include "app/cli/cli_values.h"
+#include "app/cli/clock_lines.h"
+#include "app/cli/survey_steps.h"
+#include "app/hardware_actions.h"
+#include "app/settings_file.h"
+#include "app/startup_sequence.h"
+#include "clock/clock_generator.h"
+#include "hw/hw_channel.h"
+#include "ident/cpu_info.h"
+#include "ident/host_bridge.h"
+
+namespace {
+
+// The chip's FSB moves in 0.5 MHz steps: a file's 133.3 MHz is held as 133.0.
+bool holds(const ClockSetting& held, const ClockSetting& requested)
+{
+    return held.fsbMhz == std::floor(requested.fsbMhz * 2.0f) / 2.0f && held.ratioCode == requested.ratioCode;
+}
+
+// "Set New Values": programming, the pauses and the core clock measured
+// again, then the clocks read back and printed.
+int programAndReadBack(const CliContext& context, const ClockSetting& requested)
+{
+    const bool programmed = programAndSettle(requested);
+    if (!readCurrentValues()) {
+        say(context.err, "the clock generator could not be read back after programming");
+        return kExitFailure;
+    }
+    printClockRow(currentRowTexts(currentSetting, cpuInfo.coreClockMhz, chipsetInfo.memoryClockMultiplier),
+                  context.out);
+    if (programmed && holds(currentSetting, requested)) return kExitOk;
+    say(context.err, "the clock generator does not hold the new setting (FSB %.1f MHz, divider %s)",
+        static_cast<double>(requested.fsbMhz), dividerText(requested.ratioCode).c_str());
+    return kExitFailure;
+}
+
+// Survey, the safety rule, and the memory ratio for the printed row.
+int prepareToProgram(const CliContext& context)
+{
+    if (!surveyForSmbus(context.err)) return kExitFailure;
+    if (!mayProgramThisBoard(context.options.force, context.err)) return kExitUsage;
+    openDevice();
+    identifyChipset();
+    closeDevice();
+    return kExitOk;
+}
+
+}  // namespace
+
+int setCommand(const CliContext& context)
+{
+    const int prepared = prepareToProgram(context);
+    if (prepared != kExitOk) return prepared;
+    ClockSetting requested = context.options.setting;
+    if (context.options.keepDivider) {
+        if (!readCurrentValues()) {
+            say(context.err, "the clock generator could not be read for its present divider");
+            return kExitFailure;
+        }
+        requested.ratioCode = currentSetting.ratioCode;
+    }
+    return programAndReadBack(context, requested);
+}
+
+int applyCommand(const CliContext& context)
+{
+    // Refused before any hardware is touched, as batch mode refuses.
+    const char* path = context.options.file.c_str();
+    if (readSettingsFile(path) == 0) {
+        say(context.err, "cannot read a settings file from '%s' (missing, unreadable or shorter than 16 bytes)", path);
+        return kExitUsage;
+    }
+    const ClockSetting requested = currentSetting;
+    if (!isProgrammableSetting(requested)) {
+        say(context.err, "'%s' holds FSB %g MHz, divider code %d: not a setting the clock generator can take", path,
+            static_cast<double>(requested.fsbMhz), static_cast<int>(requested.ratioCode));
+        return kExitUsage;
+    }
+    const int prepared = prepareToProgram(context);
+    if (prepared != kExitOk) return prepared;
+    return programAndReadBack(context, requested);
+}

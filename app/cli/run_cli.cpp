@@ -1,0 +1,55 @@
+#include "app/cli/run_cli.h"
+
+#include <string>
+
+#include "app/cli/cli_commands.h"
+#include "app/cli/cli_usage.h"
+#include "app/cli/program_trace.h"
+#include "app/cli/stream_notifier.h"
+#include "hw/hw_channel.h"
+
+namespace {
+
+int runCommand(const CliContext& context)
+{
+    switch (context.options.command) {
+    case CliCommand::Survey: return surveyCommand(context);
+    case CliCommand::Get: return getCommand(context);
+    case CliCommand::Set: return setCommand(context);
+    case CliCommand::Apply: return applyCommand(context);
+    case CliCommand::Save: return saveCommand(context);
+    case CliCommand::SmbusRead: return smbusReadCommand(context);
+    case CliCommand::None: break;
+    }
+    return kExitUsage;
+}
+
+}  // namespace
+
+int runCli(int argc, char** argv, std::FILE* out, std::FILE* err, const CliSeams& seams)
+{
+    CliOptions options;
+    std::string error;
+    if (!parseCliOptions(argc, argv, options, error)) {
+        say(err, "%s", error.c_str());
+        std::fprintf(err, "Try '%s --help' for more information.\n", kProgramName);
+        return kExitUsage;
+    }
+    if (options.help) {
+        printUsage(out);
+        return kExitOk;
+    }
+
+    StreamNotifier notifier(err);
+    CliPlatform platform;
+    const int refused = platform.install(options, seams, notifier, err);
+    if (refused != kExitOk) return refused;
+    ProgramTrace trace;
+    if (!options.tracePath.empty() && !trace.open(options.tracePath.c_str())) {
+        say(err, "cannot write the trace file '%s'", options.tracePath.c_str());
+        return kExitUsage;
+    }
+    const int status = runCommand(CliContext{options, out, err});
+    unloadDriver();
+    return status;
+}

@@ -1,0 +1,11 @@
+// What the Linux back end needs before the program may touch the hardware:
+// root, the msr device, and port access from iopl(3).
+#pragma once
+
+#include <string>
+
+#include "platform/linux/msr_file.h"
+
+// Empty when all is there; else one line naming the first thing missing.
+// Touches no hardware: a granted iopl(3) is given back at once.
+std::string linuxAccessProblem(const char* msrPath = kMsrDevicePath);

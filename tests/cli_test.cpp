@@ -1,0 +1,443 @@
+// qz8fsb-cli run in-process on the simulated board: each command's output
+// and exit status, the safety rule, bad input, traces and faults.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <initializer_list>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/cli/run_cli.h"
+#include "app/settings_file.h"
+#include "clock/clock_generator.h"
+#include "support/sim_fixture.h"
+
+namespace {
+
+struct CliRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+std::vector<std::string> linesOf(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);) lines.push_back(line);
+    return lines;
+}
+
+class Cli : public ::testing::Test {
+protected:
+    void SetUp() override { resetProcessRecords(); }
+    void TearDown() override
+    {
+        for (const std::string& path : files) std::remove(path.c_str());
+        resetProcessRecords();
+    }
+
+    // One run of the program, as a fresh process would start it.
+    CliRun run(std::initializer_list<std::string> arguments, const CliSeams& seams)
+    {
+        resetProcessRecords();
+        std::vector<std::string> words{"qz8fsb-cli"};
+        words.insert(words.end(), arguments);
+        std::vector<char*> argv;
+        for (std::string& word : words) argv.push_back(word.data());
+        argv.push_back(nullptr);
+
+        char* outText = nullptr;
+        char* errText = nullptr;
+        size_t outSize = 0;
+        size_t errSize = 0;
+        std::FILE* out = open_memstream(&outText, &outSize);
+        std::FILE* err = open_memstream(&errText, &errSize);
+        const int status = runCli(static_cast<int>(words.size()), argv.data(), out, err, seams);
+        std::fclose(out);
+        std::fclose(err);
+        CliRun result{status, outText, errText};
+        std::free(outText);
+        std::free(errText);
+        return result;
+    }
+    CliRun run(std::initializer_list<std::string> arguments) { return run(arguments, seams()); }
+    // The same board as the last run, as it was left.
+    CliRun runAgain(std::initializer_list<std::string> arguments)
+    {
+        CliSeams kept = seams();
+        kept.applyScenario = false;
+        return run(arguments, kept);
+    }
+
+    CliSeams seams()
+    {
+        CliSeams s;
+        s.simMachine = &machine;
+        s.msrPath = "/nonexistent/cpu/0/msr";  // never the real machine
+        return s;
+    }
+    std::string file(const char* name)
+    {
+        files.emplace_back(name);
+        return name;
+    }
+
+    sim::SimMachine machine;
+    std::vector<std::string> files;
+};
+
+constexpr char kStockSurvey[] =
+    "0:00.0 8086:2530 0600 00 host bridge\n"
+    "0:01.0 8086:2532 0604 01 PCI-to-PCI bridge\n"
+    "0:1e.0 8086:244e 0604 01 PCI-to-PCI bridge\n"
+    "0:1f.0 8086:2440 0601 80 ISA/LPC bridge\n"
+    "0:1f.1 8086:244b 0101 00 IDE controller\n"
+    "0:1f.2 8086:2442 0c03 00 USB controller\n"
+    "0:1f.3 8086:2443 0c05 00 SMBus controller\n"
+    "0:1f.4 8086:2444 0c03 00 USB controller\n"
+    "0:1f.5 8086:2445 0401 00 audio device\n"
+    "1:00.0 10de:0110 0300 00 VGA controller\n"
+    "2:08.0 8086:2449 0200 00 Ethernet controller\n"
+    "SMBus host 8086:2443 at 0:1f.3, base 0xe800\n"
+    "clock generator: FSB 133.0 MHz, divider 1/4\n";
+
+constexpr char kStockGet[] =
+    "model: Intel(R) Pentium(R) 4 CPU 2.40GHz\n"
+    "core: Northwood\n"
+    "multiplier: x 18.0\n"
+    "core clock: 2394.0 MHz\n"
+    "FSB: 133.0 MHz\n"
+    "memory: 399.0 MHz\n"
+    "AGP: 66.50 MHz\n"
+    "PCI: 33.25 MHz\n";
+
+// The clock lines after programming 150 MHz and 1/5 on the stock board.
+constexpr char kRowAt150[] =
+    "core clock: 2700.0 MHz\n"
+    "FSB: 150.0 MHz\n"
+    "memory: 450.0 MHz\n"
+    "AGP: 60.00 MHz\n"
+    "PCI: 30.00 MHz\n";
+
+TEST_F(Cli, EachCommandOnTheStockBoard)
+{
+    struct Case {
+        std::initializer_list<std::string> arguments;
+        const char* out;
+    };
+    const Case cases[] = {
+        {{"--sim", "board=stock", "survey"}, kStockSurvey},
+        {{"--sim", "board=stock", "get"}, kStockGet},
+        {{"--sim", "board=stock", "set", "150", "1/5"}, kRowAt150},
+        {{"--sim", "", "smbus-read", "0x69", "18"}, "0x11 0x83\n"},
+        // Options after the command, as getopt_long allows.
+        {{"smbus-read", "105", "0x14", "--sim", "board=stock"}, "0x11 0x83\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(*(c.arguments.end() - 1));
+        const CliRun result = run(c.arguments);
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.out, c.out);
+        EXPECT_EQ(result.err, "");
+    }
+}
+
+TEST_F(Cli, SetKeepsTheDividerWhenNoneIsGivenAndGetShowsTheNewClocks)
+{
+    EXPECT_EQ(run({"--sim", "ratio=-1", "set", "100.5"}).status, 0);
+    EXPECT_EQ(machine.board.runningFsbHalfMhz(), 201);
+    EXPECT_EQ(machine.board.runningRatioCode(), -1);
+
+    EXPECT_EQ(runAgain({"--sim", "", "set", "150", "1/5"}).status, 0);
+    const CliRun get = runAgain({"--sim", "", "get"});
+    EXPECT_EQ(get.status, 0);
+    EXPECT_NE(get.out.find(kRowAt150), std::string::npos) << get.out;
+}
+
+TEST_F(Cli, HelpIsTheManual)
+{
+    const CliRun help = run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.err, "");
+    EXPECT_EQ(help.out.rfind("Usage: qz8fsb-cli", 0), 0u);
+    for (const char* word : {"survey", "get", "set FSB [DIVIDER]", "apply FILE", "save FILE", "smbus-read ADDR CMD",
+                             "--force", "--sim", "--trace", "Exit status", "Safety rule", "modprobe msr", "iopl(3)"})
+        EXPECT_NE(help.out.find(word), std::string::npos) << word;
+    EXPECT_EQ(machine.channel.loadCount(), 0u);
+}
+
+// The program's own trace is what the board saw on the wire; set programs
+// the FSB registers before the divider.
+TEST_F(Cli, TheTracesShowTheProgrammingSequence)
+{
+    const std::string program = file("cli_program_trace.txt");
+    const std::string board = file("cli_board_trace.txt");
+    const CliRun result = run({"--trace", program, "--sim", "trace=" + board, "set", "150", "1/5"});
+    ASSERT_EQ(result.status, 0) << result.err;
+
+    const std::vector<std::string> boardLines = linesOf(readFile(board));
+    std::vector<std::string> programLines = linesOf(readFile(program));
+    ASSERT_FALSE(boardLines.empty());
+    EXPECT_EQ(boardLines.back(), "end: FSB 150.0 MHz, divider 5");
+    programLines.push_back("end: FSB 150.0 MHz, divider 5");
+    EXPECT_EQ(programLines, boardLines);
+
+    // Tracing adds no port traffic.
+    const uint32_t start = machine.channel.portOperations();
+    EXPECT_EQ(run({"--sim", "", "set", "150", "1/5"}).status, 0);
+    const uint32_t untraced = machine.channel.portOperations() - start;
+    EXPECT_EQ(run({"--sim", "", "--trace", program, "set", "150", "1/5"}).status, 0);
+    EXPECT_EQ(machine.channel.portOperations() - start - untraced, untraced);
+
+    // A refused write, a device that is not there, a failed transaction: the
+    // program sees each as the wire ended it.
+    for (const char* fault : {"nakreg=20", "fault=nodevice", "failtx=4"}) {
+        SCOPED_TRACE(fault);
+        EXPECT_EQ(run({"--trace", program, "--sim", std::string(fault) + " trace=" + board, "set", "150", "1/5"}).status,
+                  1);
+        std::vector<std::string> seen = linesOf(readFile(board));
+        seen.pop_back();
+        EXPECT_EQ(linesOf(readFile(program)), seen);
+    }
+
+    // 150.0 MHz: 148 in register 18 and 20 (r18 + r20 + 4 = 300); field 3
+    // (1/5) in bits 5..3 of register 31.
+    auto firstWrite = [&](const char* command, size_t from) {
+        for (size_t i = from; i < boardLines.size(); ++i)
+            if (boardLines[i].rfind(std::string("0xD2 cmd ") + command + " word", 0) == 0) return i;
+        return boardLines.size();
+    };
+    const size_t fsbLow = firstWrite("0x12", 0);
+    const size_t fsbHigh = firstWrite("0x14", 0);
+    const size_t divider = firstWrite("0x1F", fsbHigh);
+    const size_t field = firstWrite("0x1F", divider + 1);
+    ASSERT_LT(field, boardLines.size());
+    EXPECT_LT(fsbLow, fsbHigh);
+    EXPECT_NE(boardLines[fsbLow].find(" 94 -> done"), std::string::npos) << boardLines[fsbLow];
+    EXPECT_NE(boardLines[fsbHigh].find(" 94 -> done"), std::string::npos) << boardLines[fsbHigh];
+    // "0xD2 cmd 0x1F word  data EE VV -> done": VV is the value.
+    const size_t data = boardLines[field].find(" data ");
+    ASSERT_NE(data, std::string::npos);
+    const unsigned value = static_cast<unsigned>(std::stoul(boardLines[field].substr(data + 9, 2), nullptr, 16));
+    EXPECT_EQ(value >> 3 & 7, 3u) << boardLines[field];
+}
+
+TEST_F(Cli, TheSafetyRuleRefusesOtherBoardsUnlessForced)
+{
+    struct Case {
+        const char* board;
+        const char* found;
+    };
+    const Case cases[] = {
+        {"board=i845", "host bridge 8086:1a30 and SMBus host 8086:2443"},
+        {"board=ich4", "host bridge 8086:2530 and SMBus host 8086:24c3"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.board);
+        const std::string trace = file("cli_refused_trace.txt");
+        const CliRun refused = run({"--sim", c.board, "--trace", trace, "set", "150", "1/5"});
+        EXPECT_EQ(refused.status, 2);
+        EXPECT_EQ(refused.out, "");
+        EXPECT_NE(refused.err.find(c.found), std::string::npos) << refused.err;
+        EXPECT_NE(refused.err.find("--force"), std::string::npos) << refused.err;
+        EXPECT_EQ(readFile(trace), "") << "no SMBus transaction at all";
+        EXPECT_EQ(machine.board.runningFsbHalfMhz(), 266);
+
+        const CliRun forced = run({"--sim", c.board, "--force", "set", "150", "1/5"});
+        EXPECT_EQ(forced.status, 0) << forced.err;
+        EXPECT_NE(forced.err.find(c.found), std::string::npos) << "the override is said";
+        EXPECT_EQ(machine.board.runningFsbHalfMhz(), 300);
+    }
+    // The Intel 845 has no 850 memory ratio.
+    EXPECT_NE(run({"--sim", "board=i845", "--force", "set", "150", "1/5"}).out.find("memory: unknown\n"),
+              std::string::npos);
+    const std::string saved = file("cli_i845.qz8");
+    EXPECT_EQ(run({"--sim", "board=i845", "save", saved}).status, 0) << "reading is no programming";
+    EXPECT_EQ(run({"--sim", "board=i845", "apply", saved}).status, 2);
+}
+
+TEST_F(Cli, BadInputIsRefusedBeforeTheHardware)
+{
+    const std::string shortFile = file("cli_15_bytes.qz8");
+    std::ofstream(shortFile, std::ios::binary) << std::string(15, 'Q');
+    const std::string tooFast = file("cli_300mhz.qz8");
+    currentSetting = ClockSetting{300.0f, 4};
+    ASSERT_EQ(writeSettingsFile(tooFast.c_str()), 1);
+
+    struct Case {
+        std::initializer_list<std::string> arguments;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{}, "no command given"},
+        {{"frob"}, "unknown command 'frob'"},
+        {{"--bogus", "get"}, "unknown option '--bogus'"},
+        {{"-x", "get"}, "unknown option '-x'"},
+        {{"get", "--trace"}, "option '--trace' needs a value"},
+        {{"set"}, "usage: qz8fsb-cli set FSB [DIVIDER]"},
+        {{"set", "150", "1/5", "more"}, "usage: qz8fsb-cli set FSB [DIVIDER]"},
+        {{"get", "now"}, "usage: qz8fsb-cli get"},
+        {{"smbus-read", "0x69"}, "usage: qz8fsb-cli smbus-read ADDR CMD"},
+        {{"apply"}, "usage: qz8fsb-cli apply FILE"},
+        {{"set", "abc"}, "FSB 'abc' is not a number of MHz"},
+        {{"set", "nan"}, "FSB 'nan' is not a number of MHz"},
+        {{"set", "-150"}, "unknown option '-1'"},
+        {{"set", "300"}, "FSB '300' is outside 90.0 to 257.0 MHz"},
+        {{"set", "89.5"}, "FSB '89.5' is outside 90.0 to 257.0 MHz"},
+        {{"set", "133.3"}, "FSB '133.3' is not a multiple of 0.5 MHz"},
+        {{"set", "150", "1/9"}, "divider '1/9' is not one of 1/2 1/3 1/4 1/5 1/6 1/7 1/8 fixed"},
+        {{"smbus-read", "0x78", "0"}, "ADDR '0x78' is outside 0x03 to 0x77"},
+        {{"smbus-read", "2", "0"}, "ADDR '2' is outside 0x03 to 0x77"},
+        {{"smbus-read", "0x69", "256"}, "CMD '256' is outside 0x00 to 0xff"},
+        {{"smbus-read", "0x69", "99999999999999999999"}, "CMD '99999999999999999999' is outside"},
+        {{"smbus-read", "0x", "0"}, "ADDR '0x' is not a number"},
+        {{"smbus-read", "0x69", "1O"}, "CMD '1O' is not a number"},
+        {{"--sim", "board=nosuch", "get"}, "--sim: "},
+        {{"--trace", "/nonexistent/trace.txt", "--sim", "", "get"}, "cannot write the trace file '/nonexistent/trace.txt'"},
+        {{"--sim", "", "apply", shortFile}, "cannot read a settings file from 'cli_15_bytes.qz8'"},
+        {{"--sim", "", "apply", "cli_missing.qz8"}, "cannot read a settings file from 'cli_missing.qz8'"},
+        {{"--sim", "", "apply", tooFast}, "'cli_300mhz.qz8' holds FSB 300 MHz, divider code 4: not a setting"},
+    };
+    for (const Case& c : cases) {
+        const CliRun result = run(c.arguments);
+        SCOPED_TRACE(result.err);
+        EXPECT_EQ(result.status, 2);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err.rfind(std::string("qz8fsb-cli: ") + c.message, 0), 0u);
+        EXPECT_EQ(machine.channel.loadCount(), 0u) << "the hardware was touched";
+    }
+}
+
+TEST_F(Cli, ValuesAcceptedAtTheEdges)
+{
+    EXPECT_EQ(run({"--sim", "", "set", "90"}).status, 0);
+    EXPECT_EQ(machine.board.runningFsbHalfMhz(), 180);
+    EXPECT_EQ(run({"--sim", "", "set", "257.0", "FIXED"}).status, 0);
+    EXPECT_EQ(machine.board.runningFsbHalfMhz(), 514);
+    EXPECT_EQ(machine.board.runningRatioCode(), -1);
+    EXPECT_EQ(run({"--sim", "", "set", "133.50", "1/8"}).status, 0);
+    EXPECT_EQ(machine.board.runningFsbHalfMhz(), 267);
+    EXPECT_EQ(machine.board.runningRatioCode(), 8);
+    EXPECT_EQ(run({"--sim", "", "smbus-read", "0X69", "0x1f"}).status, 0);
+}
+
+TEST_F(Cli, SmbusReadWhereNothingAnswersEndsWithinTheWaitBound)
+{
+    // 500 polls of 1 ms are the bound of one wait.
+    constexpr uint64_t kBoundNs = 500'000'000;
+    struct Case {
+        const char* scenario;
+        uint64_t atLeastNs, belowNs;
+    };
+    const Case cases[] = {
+        {"board=stock", 0, kBoundNs / 10},           // device error at once
+        {"fault=stuckbusy", kBoundNs, kBoundNs * 6 / 5},  // the wait runs out
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.scenario);
+        const uint64_t start = machine.board.clock().nowNs();
+        const CliRun result = run({"--sim", c.scenario, "smbus-read", "0x50", "0"});
+        const uint64_t took = machine.board.clock().nowNs() - start;
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err, "qz8fsb-cli: no answer from SMBus address 0x50 to command 0x00\n");
+        EXPECT_GE(took, c.atLeastNs);
+        EXPECT_LT(took, c.belowNs);
+    }
+}
+
+TEST_F(Cli, SaveThenApplyRoundTrip)
+{
+    const std::string saved = file("cli_saved.qz8");
+    const CliRun save = run({"--sim", "fsb=150.5 ratio=5", "save", saved});
+    EXPECT_EQ(save.status, 0) << save.err;
+    EXPECT_EQ(save.out, "clock generator: FSB 150.5 MHz, divider 1/5\n");
+
+    // The bytes of the window's Save for the same setting.
+    const std::string window = file("cli_window.qz8");
+    currentSetting = ClockSetting{150.5f, 5};
+    ASSERT_EQ(writeSettingsFile(window.c_str()), 1);
+    const std::string bytes = readFile(saved);
+    EXPECT_EQ(bytes, readFile(window));
+    EXPECT_EQ(bytes, std::string("QZ8-II  \x00\x80\x16\x43\x05\x00\x00\x00", 16));
+
+    const CliRun apply = run({"--sim", "board=stock", "apply", saved});
+    EXPECT_EQ(apply.status, 0) << apply.err;
+    EXPECT_NE(apply.out.find("FSB: 150.5 MHz\n"), std::string::npos) << apply.out;
+    EXPECT_EQ(machine.board.runningFsbHalfMhz(), 301);
+    EXPECT_EQ(machine.board.runningRatioCode(), 5);
+}
+
+// A file written by other means may hold an FSB between 0.5 MHz steps; the
+// chip holds it cut to a step, as batch mode leaves it.
+TEST_F(Cli, ApplyTakesAFileBetweenSteps)
+{
+    const std::string odd = file("cli_odd.qz8");
+    currentSetting = ClockSetting{133.3f, 4};
+    ASSERT_EQ(writeSettingsFile(odd.c_str()), 1);
+    const CliRun apply = run({"--sim", "", "apply", odd});
+    EXPECT_EQ(apply.status, 0) << apply.err;
+    EXPECT_EQ(machine.board.runningFsbHalfMhz(), 266);
+}
+
+TEST_F(Cli, HardwareFaultsEndWithStatusOne)
+{
+    struct Case {
+        std::initializer_list<std::string> arguments;
+        const char* out;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{"--sim", "nakreg=20", "set", "150", "1/5"}, "", "does not hold the new setting (FSB 150.0 MHz, divider 1/5)"},
+        {{"--sim", "stuckreg=20", "set", "150", "1/5"}, "", "does not hold the new setting (FSB 150.0 MHz, divider 1/5)"},
+        {{"--sim", "stuckreg=31", "set", "150", "1/5"}, "FSB: 150.0 MHz\n", "does not hold the new setting"},
+        {{"--sim", "fault=nodevice", "set", "150", "1/5"}, "", "could not be read back after programming"},
+        {{"--sim", "fault=nodevice", "set", "150"}, "", "could not be read for its present divider"},
+        {{"--sim", "fault=nodevice", "get"}, "multiplier: x 18.0\n", "the clock generator could not be read"},
+        {{"--sim", "fault=nodevice", "save", "cli_not_saved.qz8"}, "", "could not be read: nothing saved"},
+        {{"--sim", "fault=nodevice", "survey"}, "clock generator: could not be read\n", nullptr},
+        {{"--sim", "board=empty", "get"}, "", "no SMBus host controller found"},
+        {{"--sim", "board=sis", "survey"}, "0:02.0 1039:0009 0680 00 other\n", "no SMBus host controller found"},
+        {{"--sim", "", "save", "/nonexistent/cli.qz8"}, "", "cannot write the settings file '/nonexistent/cli.qz8'"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(*(c.arguments.begin() + 1));
+        SCOPED_TRACE(*(c.arguments.begin() + 2));
+        const CliRun result = run(c.arguments);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_NE(result.out.find(c.out), std::string::npos) << result.out;
+        if (c.message != nullptr) {
+            EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+        } else {
+            EXPECT_EQ(result.err, "");
+        }
+    }
+    EXPECT_NE(access("cli_not_saved.qz8", F_OK), 0) << "a file saved from nothing";
+}
+
+TEST_F(Cli, TheRealBoardNeedsItsAccessFirst)
+{
+    const CliRun result = run({"survey"});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.out, "");
+    const char* expected = geteuid() == 0
+                               ? "qz8fsb-cli: /nonexistent/cpu/0/msr is missing: load the msr module (modprobe msr)\n"
+                               : "qz8fsb-cli: must run as root: port access and /nonexistent/cpu/0/msr need it\n";
+    EXPECT_EQ(result.err, expected);
+}
+
+}  // namespace
