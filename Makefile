@@ -12,7 +12,7 @@ FUZZ_TARGETS := command_line settings_file scenario trace_line request_rules
 STOP_WINE = for p in $(CURDIR)/$(WIN64)/wineprefix $(CURDIR)/$(WIN64)/gui/wineprefix; do \
 	  QZ8_WINEPREFIX=$$p bash $(CURDIR)/tools/wine-run.sh --stop; done
 
-.PHONY: all setup native win32 win64 fuzz-build fuzz test gui-test demo bench clean
+.PHONY: all setup native win32 win64 fuzz-build fuzz test qemu-test gui-test demo bench clean
 
 all: native win32 win64
 
@@ -51,6 +51,10 @@ test: native win32 win64 fuzz-build
 	@printf 'subdirs("native" "win32" "win64" "fuzz")\n' > $(BUILD)/CTestTestfile.cmake
 	@cd $(BUILD) && ctest -j $(JOBS) --output-on-failure; status=$$?; \
 	  $(STOP_WINE); exit $$status
+
+# qz8fsb-cli against QEMU's PC: three guests, each check's result printed.
+qemu-test: setup
+	@bash tools/qemu-test.sh $(BUILD)
 
 # The window scripts alone.
 gui-test: win64

@@ -1,6 +1,7 @@
 // qz8fsb-cli run in-process on the simulated board: each command's output
 // and exit status, the safety rule, bad input, traces and faults.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -438,6 +439,39 @@ TEST_F(Cli, TheRealBoardNeedsItsAccessFirst)
                                ? "qz8fsb-cli: /nonexistent/cpu/0/msr is missing: load the msr module (modprobe msr)\n"
                                : "qz8fsb-cli: must run as root: port access and /nonexistent/cpu/0/msr need it\n";
     EXPECT_EQ(result.err, expected);
+}
+
+// A kernel driver bound to the SMBus host would interleave its transactions
+// with the program's: every command that uses the SMBus refuses while one
+// is, unless --force is given. The kernel's listing is a tree of our own.
+TEST_F(Cli, AKernelDriverOnTheSmbusHostIsARefusal)
+{
+    char root[] = "/tmp/qz8-sysfs-XXXXXX";
+    ASSERT_NE(mkdtemp(root), nullptr);
+    const std::string function = std::string(root) + "/0000:00:1f.3";
+    ASSERT_EQ(mkdir(function.c_str(), 0755), 0);
+    ASSERT_EQ(symlink("../../../bus/pci/drivers/i2c_i801", (function + "/driver").c_str()), 0);
+    CliSeams owned = seams();
+    owned.pciSysfs = root;
+
+    for (std::initializer_list<std::string> command :
+         {std::initializer_list<std::string>{"--sim", "", "survey"}, {"--sim", "", "get"},
+          {"--sim", "", "set", "150", "1/5"}, {"--sim", "", "smbus-read", "0x69", "0x12"}}) {
+        const CliRun refused = run(command, owned);
+        SCOPED_TRACE(command.begin()[2]);
+        EXPECT_EQ(refused.status, 2);
+        EXPECT_NE(refused.err.find("the kernel's i2c_i801 driver owns the SMBus host at 0:1f.3"), std::string::npos)
+            << refused.err;
+        EXPECT_EQ(machine.board.runningFsbHalfMhz(), 266) << "nothing programmed";
+    }
+    const CliRun forced = run({"--sim", "", "--force", "get"}, owned);
+    EXPECT_EQ(forced.status, 0) << forced.err;
+
+    // Another function's driver is none of its business.
+    unlink((function + "/driver").c_str());
+    EXPECT_EQ(run({"--sim", "", "get"}, owned).status, 0);
+    rmdir(function.c_str());
+    rmdir(root);
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 # the native tool chain and GoogleTest; MinGW-w64 for i686 with the win32
 # thread model (the shipped PE32 programs and drivers) and for x86_64 with
 # posix threads (the PE32+ test build); 64-bit Wine, which runs the test
-# build natively; Xvfb and ImageMagick for the windows and their pictures.
+# build natively; Xvfb and ImageMagick for the windows and their pictures;
+# QEMU and a static busybox for the command-line tool's guest (the guest's
+# kernel is unpacked from Debian's package by tools/qemu-test.sh).
 # A second run is a quick no-op.
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
@@ -16,7 +18,8 @@ PKGS=(g++ gcc cmake make googletest libgtest-dev clang libclang-rt-14-dev
       g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
       mingw-w64-x86-64-dev mingw-w64-i686-dev
       wine wine64
-      xvfb xauth imagemagick)
+      xvfb xauth imagemagick
+      qemu-system-x86 busybox-static cpio xz-utils)
 
 missing=()
 installed=$(dpkg-query -W -f='${db:Status-Abbrev} ${binary:Package}\n' 2>/dev/null | awk '$1=="ii"{print $2}')

@@ -16,6 +16,7 @@ struct CliContext {
     const CliOptions& options;
     std::FILE* out;
     std::FILE* err;
+    const char* pciSysfs = nullptr;  // the kernel's PCI listing, to find drivers on the SMBus
 };
 
 // One message line on `err`: the program's name, then the text.

@@ -12,7 +12,7 @@ enum class CliCommand : uint8_t { None, Survey, Get, Set, Apply, Save, SmbusRead
 struct CliOptions {
     CliCommand command = CliCommand::None;
     bool help = false;
-    bool force = false;         // set and apply on a board other than the QZ8-II
+    bool force = false;         // set and apply on a board other than the QZ8-II; an SMBus the kernel drives
     bool simulated = false;     // --sim given
     std::string scenario;       // its QZ8_SIM text
     std::string tracePath;      // --trace; empty for none

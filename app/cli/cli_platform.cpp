@@ -1,5 +1,7 @@
 #include "app/cli/cli_platform.h"
 
+#include "platform/linux/kernel_driver.h"
+
 #include "app/cli/cli_context.h"
 #include "platform/linux/linux_bus_lock.h"
 #include "platform/linux/linux_channel.h"
@@ -21,7 +23,9 @@ CliPlatform::~CliPlatform() { release(); }
 
 int CliPlatform::install(const CliOptions& options, const CliSeams& seams, Notifier& notifier, std::FILE* err)
 {
+    pciSysfs_ = seams.pciSysfs;
     if (options.simulated) return installSimulated(options, seams, notifier, err);
+    if (pciSysfs_ == nullptr) pciSysfs_ = kPciSysfs;
     const std::string problem = linuxAccessProblem(seams.msrPath);
     if (!problem.empty()) {
         say(err, "%s", problem.c_str());

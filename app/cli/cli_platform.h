@@ -19,6 +19,10 @@ struct CliSeams {
     // False: the handed-in board keeps what earlier runs left, as a real
     // board does between two commands; --sim's scenario is not applied.
     bool applyScenario = true;
+    // Where the kernel lists its PCI functions and their drivers: the real
+    // machine's when null; none is looked at on the simulated board unless
+    // a test names one.
+    const char* pciSysfs = nullptr;
 };
 
 struct RealMachine;
@@ -33,6 +37,8 @@ public:
     int install(const CliOptions& options, const CliSeams& seams, Notifier& notifier, std::FILE* err);
     // Ends the board's own trace and leaves no platform installed.
     void release();
+    // The kernel's PCI listing to check for drivers, or null.
+    const char* pciSysfs() const { return pciSysfs_; }
 
 private:
     int installSimulated(const CliOptions& options, const CliSeams& seams, Notifier& notifier, std::FILE* err);
@@ -41,4 +47,5 @@ private:
     std::unique_ptr<sim::SimMachine> ownBoard_;
     sim::SimMachine* sim_ = nullptr;
     sim::SmbusTraceWriter boardTrace_;
+    const char* pciSysfs_ = nullptr;
 };

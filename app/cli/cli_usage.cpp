@@ -44,7 +44,8 @@ Each command first surveys the hardware: it gains port access, scans the PCI
 bus and finds the SMBus host controller of the south bridge.
 
 Options:
-  --force             set and apply also on a board other than the QZ8-II
+  --force             set and apply also on a board other than the QZ8-II,
+                      and any command on an SMBus host a kernel driver owns
   --sim SCENARIO      run on the simulated board instead of the hardware;
                       SCENARIO is blank-separated KEY=VALUE items with the keys
                       of QZ8_SIM (board, fsb, ratio, cpu, fault, failfrom,
@@ -67,9 +68,12 @@ On the real board:
   run as root, with the msr module loaded (modprobe msr gives /dev/cpu/0/msr),
   on a kernel that grants iopl(3): not under kernel lockdown, nor in a
   container without CAP_SYS_RAWIO, nor built without CONFIG_X86_IOPL_IOPERM.
-  Copies of the program take turns on the SMBus through the lock file
-  /run/lock/qz8fsb.lock (/tmp/qz8fsb.lock where that cannot be made); a copy
-  that waits more than 2 s for it gives up.
+  A kernel driver bound to the SMBus host (i2c_i801 on the ICH2) would
+  interleave its transactions with the program's: every command that uses
+  the SMBus refuses with exit status 2 while one is, naming it (unload it
+  with modprobe -r). Copies of the program take turns on the SMBus through
+  the lock file /run/lock/qz8fsb.lock (/tmp/qz8fsb.lock where that cannot be
+  made); a copy that waits more than 2 s for it gives up.
 
 Exit status:
   0   success

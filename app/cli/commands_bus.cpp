@@ -25,6 +25,7 @@ int surveyCommand(const CliContext& context)
     const PciDeviceRecord& host = pciDeviceTable.records[findSouthBridge()];
     std::fprintf(context.out, "SMBus host %s at %s, base 0x%04x\n", pciId(host).c_str(), pciLocation(host).c_str(),
                  smbusPorts.base);
+    if (const int refused = refuseKernelOwner(context); refused != kExitOk) return refused;
     if (!readCurrentValues()) {
         std::fprintf(context.out, "clock generator: could not be read\n");
         return kExitFailure;
@@ -35,7 +36,7 @@ int surveyCommand(const CliContext& context)
 
 int smbusReadCommand(const CliContext& context)
 {
-    if (!surveyForSmbus(context.err)) return kExitFailure;
+    if (const int refused = surveyForSmbus(context); refused != kExitOk) return refused;
     const CliOptions& options = context.options;
     uint8_t first = 0;
     uint8_t second = 0;

@@ -11,7 +11,7 @@
 
 int getCommand(const CliContext& context)
 {
-    if (!surveyForSmbus(context.err)) return kExitFailure;
+    if (const int refused = surveyForSmbus(context); refused != kExitOk) return refused;
     // As the window opens: the core clock first, then what the processor is.
     measureCoreClock();
     identifyMachine();
@@ -27,7 +27,7 @@ int getCommand(const CliContext& context)
 
 int saveCommand(const CliContext& context)
 {
-    if (!surveyForSmbus(context.err)) return kExitFailure;
+    if (const int refused = surveyForSmbus(context); refused != kExitOk) return refused;
     if (!readCurrentValues()) {
         say(context.err, "the clock generator could not be read: nothing saved");
         return kExitFailure;

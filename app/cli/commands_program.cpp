@@ -42,7 +42,7 @@ int programAndReadBack(const CliContext& context, const ClockSetting& requested)
 // Survey, the safety rule, and the memory ratio for the printed row.
 int prepareToProgram(const CliContext& context)
 {
-    if (!surveyForSmbus(context.err)) return kExitFailure;
+    if (const int refused = surveyForSmbus(context); refused != kExitOk) return refused;
     if (!mayProgramThisBoard(context.options.force, context.err)) return kExitUsage;
     openDevice();
     identifyChipset();

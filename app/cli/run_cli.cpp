@@ -49,7 +49,7 @@ int runCli(int argc, char** argv, std::FILE* out, std::FILE* err, const CliSeams
         say(err, "cannot write the trace file '%s'", options.tracePath.c_str());
         return kExitUsage;
     }
-    const int status = runCommand(CliContext{options, out, err});
+    const int status = runCommand(CliContext{options, out, err, platform.pciSysfs()});
     unloadDriver();
     return status;
 }

@@ -1,6 +1,10 @@
 #include "app/cli/survey_steps.h"
 
 #include "app/cli/cli_context.h"
+
+#include <string>
+
+#include "platform/linux/kernel_driver.h"
 #include "clock/smbus.h"
 #include "hw/hw_channel.h"
 #include "hw/pci.h"
@@ -17,14 +21,30 @@ SurveyResult surveyHardware()
     return smbusPorts.base != 0 ? SurveyResult::Ready : SurveyResult::NoSmbus;
 }
 
-bool surveyForSmbus(std::FILE* err)
+int refuseKernelOwner(const CliContext& context)
+{
+    const int32_t index = findSouthBridge();
+    if (context.pciSysfs == nullptr || index < 0) return kExitOk;
+    const PciDeviceRecord& r = pciDeviceTable.records[index];
+    const std::string driver = pciKernelDriver(context.pciSysfs, r.bus, r.device, r.function);
+    if (driver.empty()) return kExitOk;
+    if (context.options.force) {
+        say(context.err, "--force: sharing the SMBus host with the kernel's %s driver", driver.c_str());
+        return kExitOk;
+    }
+    say(context.err, "the kernel's %s driver owns the SMBus host at %x:%02x.%x; unload it first (modprobe -r %s) or use --force",
+        driver.c_str(), r.bus, r.device, r.function, driver.c_str());
+    return kExitUsage;
+}
+
+int surveyForSmbus(const CliContext& context)
 {
     switch (surveyHardware()) {
-    case SurveyResult::Ready: return true;
-    case SurveyResult::NoChannel: say(err, "the hardware channel did not open"); return false;
-    case SurveyResult::NoSmbus: say(err, "no SMBus host controller found"); return false;
+    case SurveyResult::Ready: return refuseKernelOwner(context);
+    case SurveyResult::NoChannel: say(context.err, "the hardware channel did not open"); return kExitFailure;
+    case SurveyResult::NoSmbus: say(context.err, "no SMBus host controller found"); return kExitFailure;
     }
-    return false;
+    return kExitFailure;
 }
 
 void identifyMachine()

@@ -4,13 +4,21 @@
 
 #include <cstdio>
 
+#include "app/cli/cli_context.h"
+
 enum class SurveyResult { Ready, NoChannel, NoSmbus };
 
 // Loads the driver, opens the device, scans the PCI bus, finds the SMBus
 // host controller and closes the device. Says nothing.
 SurveyResult surveyHardware();
-// The survey, for subcommands that need the SMBus: false after saying why.
-bool surveyForSmbus(std::FILE* err);
+// The survey, for subcommands that need the SMBus: kExitOk, or the exit
+// status after saying why. A kernel driver that owns the SMBus host (its
+// transactions would interleave with the program's) is a refusal unless
+// --force is given.
+int surveyForSmbus(const CliContext& context);
+// After a survey that found the SMBus host: kExitOk, or kExitUsage after
+// saying which kernel driver owns it (unless --force).
+int refuseKernelOwner(const CliContext& context);
 // Processor and chipset as the window identifies them (the device open for
 // the multiplier's MSR and the memory ratio's configuration register).
 void identifyMachine();
