@@ -35,11 +35,11 @@ const Command kCommands[] = {
     {"expect-never", 2, cmdExpectNever, false},
     {"expect-no-windows", 1, cmdExpectNoWindows, false},
     {"write-file", 3, cmdWriteFile, false},
-    {"expect-file", 3, cmdExpectFile, false},
+    {"expect-file", 3, cmdExpectFile, true},
     {"write-text", 3, cmdWriteText, false},
-    {"expect-same-file", 3, cmdExpectSameFile, false},
+    {"expect-same-file", 3, cmdExpectSameFile, true},
     {"expect-no-file", 2, cmdExpectNoFile, false},
-    {"expect-file-has", 3, cmdFileHas, false},
+    {"expect-file-has", 3, cmdFileHas, true},
     {"expect-file-lacks", 3, cmdFileLacks, false},
     {"delete-file", 2, cmdDeleteFile, false},
     {"copy-file", 3, cmdCopyFile, false},
@@ -82,7 +82,8 @@ bool runCommand(Session& session, const ScriptLine& line, std::string& failure)
         }
         if (!command.expectation) return command.run(session, line, failure);
         // Keys go through the program's own message loop and take effect a
-        // moment after they are posted; a state that never comes fails.
+        // moment after they are posted, and a file is written after the
+        // dialog that named it has gone; a state that never comes fails.
         const DWORD begin = GetTickCount();
         while (!command.run(session, line, failure)) {
             if (GetTickCount() - begin > session.expectMs) return false;

@@ -39,17 +39,25 @@ bool serviceState(SC_HANDLE service, DWORD& state)
 }  // namespace
 
 // A driver service left registered would survive the program's exit.
+// A registration marked for deletion goes once the service has stopped and
+// its last handle is closed, which can come a moment after DeleteService.
 bool cmdExpectNoService(Session&, const ScriptLine& line, std::string& failure)
 {
-    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-    if (manager == nullptr) {
-        failure = "cannot connect to the service manager";
-        return false;
+    constexpr DWORD kRemovalMs = 10000;
+    const DWORD begin = GetTickCount();
+    for (;;) {
+        SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+        if (manager == nullptr) {
+            failure = "cannot connect to the service manager";
+            return false;
+        }
+        SC_HANDLE service = OpenServiceA(manager, line.words[1].c_str(), SERVICE_QUERY_STATUS);
+        if (service != nullptr) CloseServiceHandle(service);
+        CloseServiceHandle(manager);
+        if (service == nullptr) return true;
+        if (GetTickCount() - begin > kRemovalMs) break;
+        Sleep(100);
     }
-    SC_HANDLE service = OpenServiceA(manager, line.words[1].c_str(), SERVICE_QUERY_STATUS);
-    if (service != nullptr) CloseServiceHandle(service);
-    CloseServiceHandle(manager);
-    if (service == nullptr) return true;
     failure = "service " + line.words[1] + " is still registered";
     return false;
 }
