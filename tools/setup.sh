@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Idempotent machine set-up for this project on Debian 12 (run as root):
-# the native tool chain and GoogleTest; MinGW-w64 for i686 with the win32
+# the native tool chain and GoogleTest; clang with libFuzzer; MinGW-w64 for i686 with the win32
 # thread model (the shipped PE32 programs and drivers) and for x86_64 with
 # posix threads (the PE32+ test build); 64-bit Wine, which runs the test
 # build natively; Xvfb and ImageMagick for the windows and their pictures;
