@@ -1,5 +1,7 @@
 #include "app/hardware_actions.h"
 
+#include <cmath>
+
 #include "clock/clock_generator.h"
 #include "hw/hw_channel.h"
 #include "ident/core_clock.h"
@@ -27,4 +29,9 @@ bool programAndSettle(const ClockSetting& requested)
     platformTiming().sleepMs(kSettleMs);
     measureCoreClock();
     return programmed != 0;
+}
+
+bool holdsSetting(const ClockSetting& held, const ClockSetting& requested)
+{
+    return held.fsbMhz == std::floor(requested.fsbMhz * 2.0f) / 2.0f && held.ratioCode == requested.ratioCode;
 }

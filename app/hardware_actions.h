@@ -12,3 +12,7 @@ bool readCurrentValues();
 // the pause while the clocks settle, and the core clock measured again.
 // False when the chip was not programmed as asked.
 bool programAndSettle(const ClockSetting& requested);
+
+// The chip holds what was asked for: its FSB moves in 0.5 MHz steps, so a
+// request between steps (a file's 133.3 MHz) is held as the step below.
+bool holdsSetting(const ClockSetting& held, const ClockSetting& requested);

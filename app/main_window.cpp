@@ -203,8 +203,7 @@ void CModifierDlg::onSetNewValues()
     // What the chip holds after a failure is unknown: the row must not keep
     // showing the clocks from before.
     if (!readBack) clearRow(kCurrentRow);
-    const bool held = currentSetting.fsbMhz == requested.fsbMhz && currentSetting.ratioCode == requested.ratioCode;
-    if (readBack && (!programmed || !held))
+    if (readBack && (!programmed || !holdsSetting(currentSetting, requested)))
         showMessage("The clock generator does not hold the new setting.", "SMBus Error", kIconWarning);
     enableItem(IDC_SET_NEW_VALUES, true);
     enableItem(IDC_GET_CURRENT_VALUES, true);

@@ -16,13 +16,14 @@ constexpr ClassName kClassNames[] = {
     {0x0C, 0x03, "USB controller"},     {0x0C, 0x05, "SMBus controller"},
 };
 
-const char* className(const PciDeviceRecord& record)
+}  // namespace
+
+const char* pciKindName(const PciDeviceRecord& record)
 {
     for (const ClassName& entry : kClassNames)
         if (entry.classCode == record.classCode && entry.subclass == record.subclass) return entry.name;
     return "other";
 }
-}  // namespace
 
 void printPciTable(const PciDeviceTable& table, std::FILE* out)
 {
@@ -33,6 +34,6 @@ void printPciTable(const PciDeviceTable& table, std::FILE* out)
     for (uint32_t i = 0; i < table.count; ++i) {
         const PciDeviceRecord& r = table.records[i];
         std::fprintf(out, "%3u:%02x.%u   %04x:%04x      %02x.%02x  %02x   %s\n", r.bus, r.device, r.function,
-                     r.vendorId, r.deviceId, r.classCode, r.subclass, r.revision, className(r));
+                     r.vendorId, r.deviceId, r.classCode, r.subclass, r.revision, pciKindName(r));
     }
 }

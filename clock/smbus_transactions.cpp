@@ -223,11 +223,14 @@ int32_t writeBlockTransaction(uint8_t address, uint8_t command, const uint8_t* b
     for (int32_t i = 1; i <= count; ++i) {
         out(smbusPorts.controlPort, kBlock);
         if (!awaitBlockPass(i, count, status)) return 0;
-        if (i < count && ended(status)) {
-            endBlockPass(status);
-            return 0;
+        if (i < count) {
+            // Ended before the count's last byte: the block is incomplete.
+            if (ended(status)) {
+                endBlockPass(status);
+                return 0;
+            }
+            out(smbusPorts.blockDataPort, buffer[i]);
         }
-        if (i < count) out(smbusPorts.blockDataPort, buffer[i]);
         endBlockPass(status);
     }
     return finishBlock(status) ? count : 0;

@@ -1,6 +1,4 @@
 // The commands that program the clock generator: set and apply.
-#include <cmath>
-
 #include "app/cli/board_rule.h"
 #include "app/cli/cli_commands.h"
 #include "app/cli/cli_values.h"
@@ -16,12 +14,6 @@
 
 namespace {
 
-// The chip's FSB moves in 0.5 MHz steps: a file's 133.3 MHz is held as 133.0.
-bool holds(const ClockSetting& held, const ClockSetting& requested)
-{
-    return held.fsbMhz == std::floor(requested.fsbMhz * 2.0f) / 2.0f && held.ratioCode == requested.ratioCode;
-}
-
 // "Set New Values": programming, the pauses and the core clock measured
 // again, then the clocks read back and printed.
 int programAndReadBack(const CliContext& context, const ClockSetting& requested)
@@ -33,7 +25,7 @@ int programAndReadBack(const CliContext& context, const ClockSetting& requested)
     }
     printClockRow(currentRowTexts(currentSetting, cpuInfo.coreClockMhz, chipsetInfo.memoryClockMultiplier),
                   context.out);
-    if (programmed && holds(currentSetting, requested)) return kExitOk;
+    if (programmed && holdsSetting(currentSetting, requested)) return kExitOk;
     say(context.err, "the clock generator does not hold the new setting (FSB %.1f MHz, divider %s)",
         static_cast<double>(requested.fsbMhz), dividerText(requested.ratioCode).c_str());
     return kExitFailure;

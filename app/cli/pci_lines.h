@@ -15,5 +15,5 @@ std::string pciId(const PciDeviceRecord& record);
 // "0:1f.3 8086:2443 0c05 00 SMBus controller" for each function of the
 // table: location, IDs, class and subclass, header type (configuration
 // offset 0x0E, read now: the device must be open), and the kind the
-// survey program's listing gives it.
+// survey program's listing names.
 void printPciFunctions(const PciDeviceTable& table, std::FILE* out);
