@@ -1,6 +1,6 @@
 #include "app/main_window.h"
 
-#include "app/hardware_actions.h"
+#include "steps/clock_actions.h"
 #include "app/settings_file.h"
 #include "app/window_values.h"
 #include "clock/clock_generator.h"

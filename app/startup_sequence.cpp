@@ -3,10 +3,10 @@
 #include "app/command_line.h"
 #include "app/settings_file.h"
 #include "clock/clock_generator.h"
-#include "clock/smbus.h"
 #include "hw/hw_channel.h"
-#include "hw/pci.h"
 #include "platform/platform.h"
+#include "steps/clock_actions.h"
+#include "steps/hardware_survey.h"
 
 namespace {
 
@@ -25,26 +25,15 @@ bool giveUp(const char* text, const char* caption)
 
 }  // namespace
 
-bool isProgrammableSetting(const ClockSetting& setting)
-{
-    const bool fsbInRange = setting.fsbMhz >= 2.0f && setting.fsbMhz <= 257.0f;
-    const bool hasField = (setting.ratioCode >= 2 && setting.ratioCode <= 8) || setting.ratioCode == kRatioFixed;
-    return fsbInRange && hasField;
-}
-
 bool bringUpHardware()
 {
-    driverLoaded = loadDriver();
-    if (driverLoaded == 0) return giveUp("An error occured when opening the driver.", kDriverCaption);
-    if (openDevice() == 0) return giveUp("An error occured when opening the device.", kDriverCaption);
-    scanPciBus();
-    findSmbusController();
-    if (smbusPorts.base == 0) {
-        closeDevice();
-        return giveUp("No SMBus interface found.", kSmbusCaption);
+    switch (surveyHardware()) {
+    case SurveyResult::Ready: return true;
+    case SurveyResult::NoDriver: return giveUp("An error occured when opening the driver.", kDriverCaption);
+    case SurveyResult::NoDevice: return giveUp("An error occured when opening the device.", kDriverCaption);
+    case SurveyResult::NoSmbus: return giveUp("No SMBus interface found.", kSmbusCaption);
     }
-    closeDevice();
-    return true;
+    return false;
 }
 
 BatchOutcome runBatchMode(const char* commandLine)

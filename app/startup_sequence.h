@@ -19,7 +19,3 @@ enum class BatchOutcome {
 // Batch mode when the command line holds "-file=": applies the settings
 // file named there. A refusal or a failure is said in a message box.
 BatchOutcome runBatchMode(const char* commandLine);
-
-// What the clock generator can be programmed with: an FSB from 2.0 to
-// 257.0 MHz (not NaN) and a divider with a field value (2 to 8, or -1).
-bool isProgrammableSetting(const ClockSetting& setting);

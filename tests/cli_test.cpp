@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/cli/run_cli.h"
+#include "cli/run_cli.h"
 #include "app/settings_file.h"
 #include "clock/clock_generator.h"
 #include "support/sim_fixture.h"

@@ -7,6 +7,7 @@
 
 #include "app/settings_file.h"
 #include "app/startup_sequence.h"
+#include "steps/clock_actions.h"
 #include "clock/clock_generator.h"
 #include "clock/smbus.h"
 #include "hw/hw_channel.h"

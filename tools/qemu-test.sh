@@ -20,7 +20,7 @@ mkdir -p "$work"
 # A static CLI: the guest has no C library of its own.
 cmake -S "$root" -B "$build/static" -DCMAKE_BUILD_TYPE=Release -DCMAKE_EXE_LINKER_FLAGS=-static >/dev/null
 cmake --build "$build/static" --target qz8fsb-cli -j 2 >/dev/null
-cli=$build/static/app/cli/qz8fsb-cli
+cli=$build/static/cli/qz8fsb-cli
 
 # Debian's kernel, unpacked here rather than installed on this machine.
 if [ ! -f "$work/kernel/.ready" ]; then

@@ -1,7 +1,7 @@
 // qz8fsb-cli's subcommands, one function each; each returns the exit status.
 #pragma once
 
-#include "app/cli/cli_context.h"
+#include "cli/cli_context.h"
 
 // The PCI functions, the SMBus host and the clock generator's setting.
 int surveyCommand(const CliContext& context);

@@ -1,8 +1,8 @@
-#include "app/cli/cli_platform.h"
+#include "cli/cli_platform.h"
 
 #include "platform/linux/kernel_driver.h"
 
-#include "app/cli/cli_context.h"
+#include "cli/cli_context.h"
 #include "platform/linux/linux_bus_lock.h"
 #include "platform/linux/linux_channel.h"
 #include "platform/linux/linux_preflight.h"

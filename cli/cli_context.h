@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "app/cli/cli_options.h"
+#include "cli/cli_options.h"
 
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;  // the hardware failed or could not be read

@@ -4,13 +4,9 @@
 
 #include <cstdio>
 
-#include "app/cli/cli_context.h"
+#include "cli/cli_context.h"
+#include "steps/hardware_survey.h"
 
-enum class SurveyResult { Ready, NoChannel, NoSmbus };
-
-// Loads the driver, opens the device, scans the PCI bus, finds the SMBus
-// host controller and closes the device. Says nothing.
-SurveyResult surveyHardware();
 // The survey, for subcommands that need the SMBus: kExitOk, or the exit
 // status after saying why. A kernel driver that owns the SMBus host (its
 // transactions would interleave with the program's) is a refusal unless

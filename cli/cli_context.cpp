@@ -1,4 +1,4 @@
-#include "app/cli/cli_context.h"
+#include "cli/cli_context.h"
 
 #include <cstdarg>
 

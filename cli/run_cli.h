@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "app/cli/cli_platform.h"
+#include "cli/cli_platform.h"
 
 // argv as main receives it (getopt_long may reorder it). Output goes to
 // `out`, messages to `err`; returns the exit status. Expects the process

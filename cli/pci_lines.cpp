@@ -1,4 +1,4 @@
-#include "app/cli/pci_lines.h"
+#include "cli/pci_lines.h"
 
 #include "app/pci_report.h"
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/hardware_actions.h"
+#include "steps/clock_actions.h"
 #include "app/settings_file.h"
 #include "app/startup_sequence.h"
 #include "clock/clock_generator.h"

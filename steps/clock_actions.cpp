@@ -1,4 +1,4 @@
-#include "app/hardware_actions.h"
+#include "steps/clock_actions.h"
 
 #include <cmath>
 
@@ -34,4 +34,11 @@ bool programAndSettle(const ClockSetting& requested)
 bool holdsSetting(const ClockSetting& held, const ClockSetting& requested)
 {
     return held.fsbMhz == std::floor(requested.fsbMhz * 2.0f) / 2.0f && held.ratioCode == requested.ratioCode;
+}
+
+bool isProgrammableSetting(const ClockSetting& setting)
+{
+    const bool fsbInRange = setting.fsbMhz >= 2.0f && setting.fsbMhz <= 257.0f;
+    const bool hasField = (setting.ratioCode >= 2 && setting.ratioCode <= 8) || setting.ratioCode == kRatioFixed;
+    return fsbInRange && hasField;
 }

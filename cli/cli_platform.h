@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/cli/cli_options.h"
+#include "cli/cli_options.h"
 #include "platform/linux/msr_file.h"
 #include "platform/platform.h"
 #include "sim/sim_platform.h"

@@ -1,11 +1,11 @@
-#include "app/cli/run_cli.h"
+#include "cli/run_cli.h"
 
 #include <string>
 
-#include "app/cli/cli_commands.h"
-#include "app/cli/cli_usage.h"
-#include "app/cli/program_trace.h"
-#include "app/cli/stream_notifier.h"
+#include "cli/cli_commands.h"
+#include "cli/cli_usage.h"
+#include "cli/program_trace.h"
+#include "cli/stream_notifier.h"
 #include "hw/hw_channel.h"
 
 namespace {

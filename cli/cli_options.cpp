@@ -1,10 +1,10 @@
-#include "app/cli/cli_options.h"
+#include "cli/cli_options.h"
 
 #include <getopt.h>
 
 #include <cstring>
 
-#include "app/cli/cli_values.h"
+#include "cli/cli_values.h"
 
 namespace {
 

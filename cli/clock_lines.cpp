@@ -1,8 +1,8 @@
-#include "app/cli/clock_lines.h"
+#include "cli/clock_lines.h"
 
 #include <string>
 
-#include "app/cli/cli_values.h"
+#include "cli/cli_values.h"
 #include "ident/cpu_info.h"
 
 namespace {

@@ -1,8 +1,8 @@
 // The commands that read the clock generator: get and save.
-#include "app/cli/cli_commands.h"
-#include "app/cli/clock_lines.h"
-#include "app/cli/survey_steps.h"
-#include "app/hardware_actions.h"
+#include "cli/cli_commands.h"
+#include "cli/clock_lines.h"
+#include "cli/survey_steps.h"
+#include "steps/clock_actions.h"
 #include "app/settings_file.h"
 #include "clock/clock_generator.h"
 #include "ident/core_clock.h"

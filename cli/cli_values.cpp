@@ -1,4 +1,4 @@
-#include "app/cli/cli_values.h"
+#include "cli/cli_values.h"
 
 #include <strings.h>
 

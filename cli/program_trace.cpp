@@ -1,4 +1,4 @@
-#include "app/cli/program_trace.h"
+#include "cli/program_trace.h"
 
 #include "sim/trace_line.h"
 

@@ -1,6 +1,6 @@
-#include "app/cli/survey_steps.h"
+#include "cli/survey_steps.h"
 
-#include "app/cli/cli_context.h"
+#include "cli/cli_context.h"
 
 #include <string>
 
@@ -10,16 +10,6 @@
 #include "hw/pci.h"
 #include "ident/cpu_info.h"
 #include "ident/host_bridge.h"
-
-SurveyResult surveyHardware()
-{
-    driverLoaded = loadDriver();
-    if (driverLoaded == 0 || openDevice() == 0) return SurveyResult::NoChannel;
-    scanPciBus();
-    findSmbusController();
-    closeDevice();
-    return smbusPorts.base != 0 ? SurveyResult::Ready : SurveyResult::NoSmbus;
-}
 
 int refuseKernelOwner(const CliContext& context)
 {
@@ -41,7 +31,8 @@ int surveyForSmbus(const CliContext& context)
 {
     switch (surveyHardware()) {
     case SurveyResult::Ready: return refuseKernelOwner(context);
-    case SurveyResult::NoChannel: say(context.err, "the hardware channel did not open"); return kExitFailure;
+    case SurveyResult::NoDriver:
+    case SurveyResult::NoDevice: say(context.err, "the hardware channel did not open"); return kExitFailure;
     case SurveyResult::NoSmbus: say(context.err, "no SMBus host controller found"); return kExitFailure;
     }
     return kExitFailure;

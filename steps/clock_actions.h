@@ -16,3 +16,7 @@ bool programAndSettle(const ClockSetting& requested);
 // The chip holds what was asked for: its FSB moves in 0.5 MHz steps, so a
 // request between steps (a file's 133.3 MHz) is held as the step below.
 bool holdsSetting(const ClockSetting& held, const ClockSetting& requested);
+
+// What the clock generator can be programmed with: an FSB from 2.0 to
+// 257.0 MHz (not NaN) and a divider with a field value (2 to 8, or -1).
+bool isProgrammableSetting(const ClockSetting& setting);

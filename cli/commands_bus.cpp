@@ -1,9 +1,9 @@
 // The commands that look at the buses: survey and smbus-read.
-#include "app/cli/cli_commands.h"
-#include "app/cli/clock_lines.h"
-#include "app/cli/pci_lines.h"
-#include "app/cli/survey_steps.h"
-#include "app/hardware_actions.h"
+#include "cli/cli_commands.h"
+#include "cli/clock_lines.h"
+#include "cli/pci_lines.h"
+#include "cli/survey_steps.h"
+#include "steps/clock_actions.h"
 #include "clock/clock_generator.h"
 #include "clock/smbus.h"
 #include "hw/hw_channel.h"
@@ -12,7 +12,7 @@
 int surveyCommand(const CliContext& context)
 {
     const SurveyResult survey = surveyHardware();
-    if (survey == SurveyResult::NoChannel || openDevice() == 0) {
+    if (survey == SurveyResult::NoDriver || survey == SurveyResult::NoDevice || openDevice() == 0) {
         say(context.err, "the hardware channel did not open");
         return kExitFailure;
     }

@@ -1,9 +1,9 @@
-#include "app/cli/board_rule.h"
+#include "cli/board_rule.h"
 
 #include <string>
 
-#include "app/cli/cli_context.h"
-#include "app/cli/pci_lines.h"
+#include "cli/cli_context.h"
+#include "cli/pci_lines.h"
 #include "clock/smbus.h"
 #include "hw/pci.h"
 #include "ident/host_bridge.h"

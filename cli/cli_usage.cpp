@@ -1,4 +1,4 @@
-#include "app/cli/cli_usage.h"
+#include "cli/cli_usage.h"
 
 namespace {
 
