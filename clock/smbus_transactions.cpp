@@ -48,6 +48,10 @@ uint8_t in(uint32_t port)
     return value;
 }
 
+// A data register whose read failed holds nothing the device sent: the
+// transaction has not delivered its bytes.
+bool inData(uint32_t port, uint8_t& value) { return readPortByte(port, value) != 0; }
+
 void out(uint32_t port, uint8_t value) { writePortByte(port, value); }
 
 // Writes back the whole status byte when any bit under `mask` is set, and
@@ -169,9 +173,8 @@ int32_t readWordTransaction(uint8_t address, uint8_t command, uint8_t& first, ui
     out(smbusPorts.commandPort, command);
     const WordEnd end = runWordTransfer();
     if (end == WordEnd::GaveUp) return 0;
-    first = in(smbusPorts.data0Port);
-    second = in(smbusPorts.data1Port);
-    return end == WordEnd::Done ? 1 : 0;
+    const bool delivered = inData(smbusPorts.data0Port, first) && inData(smbusPorts.data1Port, second);
+    return end == WordEnd::Done && delivered ? 1 : 0;
 }
 
 int32_t writeWordTransaction(uint8_t address, uint8_t command, uint8_t first, uint8_t second)
@@ -200,10 +203,10 @@ int32_t readBlockTransaction(uint8_t address, uint8_t command, uint8_t* buffer, 
         uint8_t status = 0;
         if (!awaitBlockPass(i, count, status)) return 0;
         if (i == 1) {
-            reported = in(smbusPorts.data0Port);
+            if (!inData(smbusPorts.data0Port, reported)) return 0;
             count = reported > kMaxBlock ? kMaxBlock : reported;
         }
-        buffer[i - 1] = in(smbusPorts.blockDataPort);
+        if (!inData(smbusPorts.blockDataPort, buffer[i - 1])) return 0;
         endBlockPass(status);
         if (awaitsEnd && !finishBlock(status)) return 0;
         // Ended before the count's last byte: the block is incomplete.

@@ -60,10 +60,13 @@ void Board::configureSmbus(const Scenario& scenario)
     behaviour.byteDoneNeverSet = scenario.fault == FaultKind::NoByteDone;
     behaviour.endsEmptyBlockRead = scenario.fault == FaultKind::EmptyBlock;
     behaviour.failedTransaction = scenario.failTransaction;
+    behaviour.failedWithInterrupt = scenario.fault == FaultKind::FailedIntr;
+    behaviour.endsBlockEarly = scenario.fault == FaultKind::ShortBlock;
     smbus_.reset(behaviour);
     clockChip_.reset(this, scenario.fsbHalfMhz, scenario.ratioCode);
     if (scenario.fault == FaultKind::EmptyBlock) clockChip_.setReportedBlockCount(0);
     clockChip_.setWriteFaults(scenario.nakRegister, scenario.stuckRegister);
+    clockChip_.setDropsLowBits(scenario.fault == FaultKind::DropLowBits);
     if (scenario.fault != FaultKind::NoDevice) smbus_.attach(&clockChip_);
 }
 

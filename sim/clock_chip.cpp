@@ -46,6 +46,7 @@ void ClockChip::reset(Board* board, uint16_t fsbHalfMhz, int32_t ratioCode)
     blockWrites_ = 0;
     nakRegister_ = -1;
     stuckRegister_ = -1;
+    dropsLowBits_ = false;
     board_ = board;
     follow();
 }
@@ -70,7 +71,9 @@ void ClockChip::writeWord(uint8_t command, uint8_t, uint8_t second) { busWrite(c
 
 void ClockChip::busWrite(uint32_t index, uint8_t value)
 {
-    if (static_cast<int32_t>(index) != stuckRegister_) setReg(index, value);
+    if (static_cast<int32_t>(index) == stuckRegister_) return;
+    if (index == kDivider && dropsLowBits_) value = static_cast<uint8_t>(value & ~0x03);
+    setReg(index, value);
 }
 
 uint8_t ClockChip::blockCount(uint8_t) { return reportedCount_; }

@@ -26,6 +26,10 @@ public:
         stuckRegister_ = stuck;
     }
 
+    // Another chip revision: register 31 takes its divider field but not
+    // bits 1..0, which read 0.
+    void setDropsLowBits(bool drops) { dropsLowBits_ = drops; }
+
     uint8_t reg(uint32_t index) const { return index < kRegisterCount ? regs_[index] : 0xFF; }
     // Sets a register as a write on the bus would.
     void setReg(uint32_t index, uint8_t value);
@@ -55,6 +59,7 @@ private:
     uint32_t blockWrites_ = 0;
     int32_t nakRegister_ = -1;
     int32_t stuckRegister_ = -1;
+    bool dropsLowBits_ = false;
 };
 
 // Divider field (bits 5..3 of register 31) to RatioCode, and back (-2 = none).

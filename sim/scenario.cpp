@@ -54,6 +54,9 @@ const ScenarioName kFaults[] = {
     {"nodevice", static_cast<uint8_t>(FaultKind::NoDevice)},
     {"strictend", static_cast<uint8_t>(FaultKind::StrictBlockEnd)},
     {"emptyblock", static_cast<uint8_t>(FaultKind::EmptyBlock)},
+    {"shortblock", static_cast<uint8_t>(FaultKind::ShortBlock)},
+    {"failintr", static_cast<uint8_t>(FaultKind::FailedIntr)},
+    {"droplowbits", static_cast<uint8_t>(FaultKind::DropLowBits)},
 };
 
 template <uint32_t N>

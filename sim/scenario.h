@@ -57,6 +57,9 @@ enum class FaultKind : uint8_t {
     NoDevice,       // no clock generator answers at 0x69
     StrictBlockEnd, // the SMBus host holds busy after a block's last byte until byte done is cleared
     EmptyBlock,     // the clock chip reports a block count of 0; the host ends such a read with interrupt alone
+    ShortBlock,     // the host ends every block transfer after its first data byte, as if it were the last
+    FailedIntr,     // a transaction ended by failtx shows interrupt beside failed
+    DropLowBits,    // register 31 keeps what is written to its divider field but drops bits 1..0
 };
 
 // Faults in the middle of a sequence, each independent of `fault`.

@@ -165,8 +165,7 @@ void SmbusHost::onEvent()
         break;
     case Phase::Word:
         if (started_ == behaviour_.failedTransaction) {
-            status_ |= kSmbFailed;
-            finish(SmbusResult::Failed);
+            failed();
             break;
         }
         if (reading_) {
@@ -205,7 +204,7 @@ void SmbusHost::blockByteDone()
         record(blockData_);
         ++index_;
         // Last byte is looked at when the byte completes, not when it starts.
-        last = (control_ & kSmbLastByte) != 0;
+        last = (control_ & kSmbLastByte) != 0 || behaviour_.endsBlockEarly;
     } else {
         if (!target_->acknowledgesWrite(command_ + index_)) {
             refused();
@@ -214,7 +213,7 @@ void SmbusHost::blockByteDone()
         block_[index_] = latched_;
         record(latched_);
         ++index_;
-        last = index_ >= total_;
+        last = index_ >= total_ || behaviour_.endsBlockEarly;
     }
     if (last) {
         endOfBlock();
@@ -247,11 +246,17 @@ void SmbusHost::refused()
     finish(SmbusResult::DeviceError);
 }
 
+void SmbusHost::failed()
+{
+    status_ |= kSmbFailed;
+    if (behaviour_.failedWithInterrupt) status_ |= kSmbInterrupt;
+    finish(SmbusResult::Failed);
+}
+
 void SmbusHost::complete()
 {
     if (started_ == behaviour_.failedTransaction) {
-        status_ |= kSmbFailed;
-        finish(SmbusResult::Failed);
+        failed();
         return;
     }
     if (!reading_) target_->writeBlock(command_, block_, index_);

@@ -65,6 +65,9 @@ struct SmbusHostBehaviour {
     // failed flag instead of completing, as a collision or another owner's
     // kill would end it; 0 = none.
     uint32_t failedTransaction = 0;
+    bool failedWithInterrupt = false;  // that transaction shows interrupt beside failed
+    // Every block transfer ends after its first data byte, before its count.
+    bool endsBlockEarly = false;
     uint32_t busKhz = 100;
 };
 
@@ -106,6 +109,7 @@ private:
     void endOfBlock();
     void complete();
     void refused();
+    void failed();
     void finish(SmbusResult result);
     void record(uint8_t byte);
     ClockChip* deviceAt(uint8_t address7) const;
