@@ -1,6 +1,6 @@
 #include "app/main_window.h"
 
-#include "steps/clock_actions.h"
+#include "app/clock_messages.h"
 #include "app/settings_file.h"
 #include "app/window_values.h"
 #include "clock/clock_generator.h"
@@ -17,6 +17,10 @@ ClockSetting selectedSetting{};
 namespace {
 
 constexpr char kAppCaption[] = "QZ8-II FSB";
+constexpr char kSmbusCaption[] = "SMBus Error";
+constexpr char kUnreadableText[] = "Unable to read the clock generator.";
+constexpr char kNotTakenText[] = "The clock generator did not take the new setting; it runs at the previous one.";
+constexpr char kNotHeldText[] = "The clock generator does not hold the new setting.";
 
 constexpr RowFields kCurrentRow{IDC_CORE_CURRENT, IDC_FSB_CURRENT, IDC_MEMORY_CURRENT, IDC_AGP_CURRENT,
                                 IDC_PCI_CURRENT};
@@ -80,24 +84,25 @@ BOOL CModifierDlg::initDialog()
     if (!multiplier.empty()) setItemText(IDC_MULTIPLIER, multiplier.c_str());
 
     // Only a supported processor may have its clocks read and changed.
-    if (supported == 0) enableItem(IDC_GET_CURRENT_VALUES, false);
-    for (int id : {IDC_SET_NEW_VALUES, IDC_SAVE, IDC_FSB_SLIDER, IDC_STEP_DOWN, IDC_STEP_UP, IDC_RATIO_LIST}) {
-        enableItem(id, false);
-    }
+    canGet_ = supported != 0;
+    releaseButtons();
+    for (int id : {IDC_FSB_SLIDER, IDC_STEP_DOWN, IDC_STEP_UP, IDC_RATIO_LIST}) enableItem(id, false);
     return TRUE;
 }
 
-bool CModifierDlg::showCurrentValues()
+ReadEnd CModifierDlg::showCurrentValues()
 {
-    if (!readCurrentValues()) {
-        showMessage("Unable to read the clock generator.", "SMBus Error", kIconWarning);
-        return false;
-    }
-    selectedSetting.ratioCode = currentSetting.ratioCode;
+    const ReadEnd read = readCurrentValues();
+    if (read == ReadEnd::Failed) showMessage(kUnreadableText, kSmbusCaption, kIconWarning);
+    if (read == ReadEnd::Read) showCurrentRow();
+    return read;
+}
 
+void CModifierDlg::showCurrentRow()
+{
+    selectedSetting.ratioCode = currentSetting.ratioCode;
     const RowTexts row = currentRowTexts(currentSetting, cpuInfo.coreClockMhz, chipsetInfo.memoryClockMultiplier);
     showRow(kCurrentRow, row);
-    return true;
 }
 
 void CModifierDlg::showSelectedValues()
@@ -117,9 +122,22 @@ void CModifierDlg::showRow(const RowFields& fields, const RowTexts& row)
     setItemText(fields.pci, row.pci.c_str());
 }
 
-void CModifierDlg::clearRow(const RowFields& fields)
+void CModifierDlg::showOnlyCoreSpeed()
 {
-    for (int id : {fields.coreSpeed, fields.fsb, fields.memory, fields.agp, fields.pci}) setItemText(id, "");
+    setItemText(kCurrentRow.coreSpeed, currentRowTexts(currentSetting, cpuInfo.coreClockMhz, 0).coreSpeed.c_str());
+    for (int id : {kCurrentRow.fsb, kCurrentRow.memory, kCurrentRow.agp, kCurrentRow.pci}) setItemText(id, "");
+}
+
+void CModifierDlg::holdButtons()
+{
+    for (int id : {IDC_GET_CURRENT_VALUES, IDC_SET_NEW_VALUES, IDC_SAVE}) enableItem(id, false);
+}
+
+void CModifierDlg::releaseButtons()
+{
+    enableItem(IDC_GET_CURRENT_VALUES, canGet_);
+    enableItem(IDC_SET_NEW_VALUES, canSet_);
+    enableItem(IDC_SAVE, canSave_);
 }
 
 bool CModifierDlg::onPaint(WPARAM, LPARAM, LRESULT& result)
@@ -154,16 +172,18 @@ bool CModifierDlg::onSliderScroll(WPARAM, LPARAM, LRESULT&)
 
 void CModifierDlg::onGetCurrentValues()
 {
+    holdButtons();
     // Controls stay as they were when nothing was read: Set New Values must
     // not come alive on values the chip did not give.
-    if (!showCurrentValues()) return;
-    fsbSlider.setPos(sliderPositionForFsb(currentSetting.fsbMhz));
-    const int32_t index = ratioIndexForCode(currentSetting.ratioCode);
-    if (index >= 0) ratioList.setCurSel(index);
-    for (int id : {IDC_SET_NEW_VALUES, IDC_FSB_SLIDER, IDC_STEP_DOWN, IDC_STEP_UP, IDC_RATIO_LIST}) {
-        enableItem(id, true);
+    if (showCurrentValues() == ReadEnd::Read) {
+        fsbSlider.setPos(sliderPositionForFsb(currentSetting.fsbMhz));
+        const int32_t index = ratioIndexForCode(currentSetting.ratioCode);
+        if (index >= 0) ratioList.setCurSel(index);
+        canSet_ = true;
+        for (int id : {IDC_FSB_SLIDER, IDC_STEP_DOWN, IDC_STEP_UP, IDC_RATIO_LIST}) enableItem(id, true);
+        showSelectedValues();
     }
-    showSelectedValues();
+    releaseButtons();
 }
 
 // Log-off or shutdown ends the process right after this message, without
@@ -196,20 +216,33 @@ void CModifierDlg::onRatioChanged()
 
 void CModifierDlg::onSetNewValues()
 {
-    for (int id : {IDC_SET_NEW_VALUES, IDC_GET_CURRENT_VALUES, IDC_SAVE}) enableItem(id, false);
+    holdButtons();
     const ClockSetting requested = selectedSetting;
-    const bool programmed = programAndSettle(requested);
-    const bool readBack = showCurrentValues();
-    // What the chip holds after a failure is unknown: the row must not keep
-    // showing the clocks from before.
-    if (!readBack) clearRow(kCurrentRow);
-    if (readBack && (!programmed || !holdsSetting(currentSetting, requested)))
-        showMessage("The clock generator does not hold the new setting.", "SMBus Error", kIconWarning);
-    enableItem(IDC_SET_NEW_VALUES, true);
-    enableItem(IDC_GET_CURRENT_VALUES, true);
+    const Programming programming = programAndSettle(requested, measureCoreClock);
+    // Another program holds the SMBus: its box said so, nothing was done.
+    if (programming.busBusy) {
+        releaseButtons();
+        return;
+    }
+    const ReadEnd readBack = readBackValues();
+    if (readBack == ReadEnd::Read) {
+        showCurrentRow();
+    } else {
+        showOnlyCoreSpeed();
+    }
+    // One box: what the user must do first.
+    if (programming.end == ProgramEnd::Mixed) {
+        showMessage(kMixedSettingText, kSmbusCaption, kIconError);
+    } else if (readBack == ReadEnd::Failed) {
+        showMessage(kUnreadableText, kSmbusCaption, kIconWarning);
+    } else if (readBack == ReadEnd::Read && !holdsSetting(currentSetting, requested)) {
+        const bool previous = programming.end == ProgramEnd::RolledBack || programming.end == ProgramEnd::Untouched;
+        showMessage(previous ? kNotTakenText : kNotHeldText, kSmbusCaption, kIconWarning);
+    }
     // Save writes what was read back; after a failed read currentSetting no
     // longer tells what the chip holds.
-    enableItem(IDC_SAVE, readBack);
+    canSave_ = readBack == ReadEnd::Read;
+    releaseButtons();
 }
 
 void CModifierDlg::onSave()

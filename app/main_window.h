@@ -7,6 +7,7 @@
 #include "app/about_box.h"
 #include "app/window_values.h"
 #include "clock/clock_setting.h"
+#include "steps/clock_actions.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
 #include "framework/message_map.h"
@@ -31,12 +32,20 @@ protected:
     BOOL initDialog() override;
 
 private:
-    // False (after telling the user) when the clock generator could not be
-    // read; the Current row then keeps what it showed.
-    bool showCurrentValues();
+    // Reads the clock generator and fills the Current row; a failure is said
+    // in a box (a busy bus by the box that refused it) and keeps the row.
+    ReadEnd showCurrentValues();
+    void showCurrentRow();
     void showSelectedValues();
     void showRow(const RowFields& fields, const RowTexts& row);
-    void clearRow(const RowFields& fields);
+    // The Current row after a read-back that failed: only the core speed,
+    // measured after the programming, is still known.
+    void showOnlyCoreSpeed();
+    // Get Current Values, Set New Values and Save are off for the whole of a
+    // hardware action, its boxes included, so that no click starts another
+    // action inside it; afterwards each is as the window's state allows.
+    void holdButtons();
+    void releaseButtons();
 
     bool onPaint(WPARAM, LPARAM, LRESULT& result);
     bool queryDragIcon(WPARAM, LPARAM, LRESULT& result);
@@ -56,4 +65,8 @@ private:
     CSliderCtrl fsbSlider;
     CAboutBox aboutBox;
     HICON windowIcon;
+    bool canGet_ = false;   // a supported processor
+    bool canSet_ = false;   // the current values were read once
+    bool canSave_ = false;  // a programming was read back
+
 };

@@ -1,5 +1,6 @@
 #include "app/startup_sequence.h"
 
+#include "app/clock_messages.h"
 #include "app/command_line.h"
 #include "app/settings_file.h"
 #include "clock/clock_generator.h"
@@ -49,10 +50,9 @@ BatchOutcome runBatchMode(const char* commandLine)
         showMessage(kBadFileText, kAppCaption, kIconError);
         return BatchOutcome::Refused;
     }
-    openDevice();
-    const int32_t programmed = applyClockSetting(currentSetting.fsbMhz, currentSetting.ratioCode);
-    closeDevice();
-    if (programmed != 0) return BatchOutcome::Applied;
-    showMessage(kNotProgrammedText, kAppCaption, kIconError);
+    const Programming programming = programInBurst(currentSetting);
+    if (programming.busBusy) return BatchOutcome::Failed;  // its box said so
+    if (programming.end == ProgramEnd::Applied) return BatchOutcome::Applied;
+    showMessage(programming.end == ProgramEnd::Mixed ? kMixedSettingText : kNotProgrammedText, kAppCaption, kIconError);
     return BatchOutcome::Failed;
 }

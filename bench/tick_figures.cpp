@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "steps/clock_actions.h"
+#include "ident/core_clock.h"
 #include "app/settings_file.h"
 #include "app/startup_sequence.h"
 #include "clock/clock_generator.h"
@@ -68,8 +69,8 @@ void tickFigures()
         {"survey", nullptr},
         {"get_current_values", [] { readCurrentValues(); }},
         {"set_new_values", [] {
-             programAndSettle(ClockSetting{150.0f, 5});
-             readCurrentValues();
+             programAndSettle(ClockSetting{150.0f, 5}, measureCoreClock);
+             readBackValues();
          }},
         {"batch_mode", [] { runBatchMode("-file=qz8-bench.qz8"); }},
     };

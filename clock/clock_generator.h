@@ -10,10 +10,25 @@
 // batch mode).
 extern ClockSetting currentSetting;
 
-// 1 and currentSetting filled; 0 when a transaction failed (currentSetting
-// then keeps what it held).
+// 1 and currentSetting filled; 0 when the control block or one of the three
+// registers could not be read (currentSetting then keeps what it held).
 int32_t readClockSetting();
-// 1 when programmed; 0 when refused (FSB not a number or outside 2.0 to
-// 257.0 MHz: no traffic at all), when a transaction failed, or when the
-// registers read back in the sequence do not hold what was written.
+
+// How a programming ended: what the chip holds afterwards.
+enum class ProgramEnd : uint8_t {
+    Applied,     // the new FSB and divider, read back as written
+    Refused,     // not a setting the chip can take: no traffic at all
+    Untouched,   // failed before the FSB was written: the chip keeps its setting
+    RolledBack,  // failed after a write; the old registers are back and read back so
+    Mixed,       // failed, and the old registers could not be put back: the chip may
+                 // run at a clock nobody chose
+};
+
+// Programs FSB and divider. A failure after the first register write (a
+// failed or refused transaction, a register that reads back otherwise, the
+// divider not taken) writes the registers' old values back: the chip ends
+// with the old setting or the new one, never a mix of the two, as long as
+// the bus answers.
+ProgramEnd programClockSetting(float fsbMhz, RatioCode ratioCode);
+// 1 when programClockSetting ended Applied, else 0.
 int32_t applyClockSetting(float fsbMhz, RatioCode ratioCode);

@@ -1,22 +1,42 @@
-// The steps the two clock-generator sequences are made of.
+// The registers of the clock generator and the steps its two sequences are
+// made of.
 #pragma once
 
 #include <cstdint>
 
 #include "clock/clock_setting.h"
 
+constexpr uint8_t kRegister16 = 16;  // written with 0 at the end of both sequences
+constexpr uint8_t kFsbLow = 18;      // FSB = (r18 + r20 + 4) x 0.5 MHz
+constexpr uint8_t kFsbHigh = 20;
+constexpr uint8_t kDivider = 31;           // divider field in bits 5..3
+constexpr uint8_t kLowBits = 0x03;         // bits 1..0 of register 31, set before the field
+constexpr uint8_t kKeptBits = 0xC7;        // bits 7..6 and 2..0 around the field
+constexpr uint32_t kFieldShift = 3;
+
+// One word transaction with a register: the value is the second data byte;
+// the first is not interpreted, and every write echoes the first byte of a
+// read made just before it.
+struct RegisterWord {
+    uint8_t first;
+    uint8_t value;
+};
+// False when the transaction failed (the word then holds what the host's
+// data registers gave, or 0).
+bool readRegister(uint8_t reg, RegisterWord& word);
+bool writeRegister(uint8_t reg, uint8_t echo, uint8_t value);
+
+enum class Preparation : uint8_t { Done, NotRead, NotWritten };
 // Block read of the control block at command 0, bytes 8..16 set, block
-// write of 17 bytes. 0 when the block read failed (nothing is written back)
-// or the block write failed.
+// write of 17 bytes. NotRead: nothing was written.
+Preparation prepareControlBlock();
+// 1 when the control block was read and written back.
 int32_t prepareClockGenerator();
 // The register's value (the second data byte of a word read).
 uint8_t readClockRegister(uint8_t reg);
-int32_t writeFsbRegisters(uint8_t value18, uint8_t value20);
-// 1 when bits 1..0 of register 31 read back as 11.
-int32_t setRegister31LowBits();
-// 0 for a code without a divider field value (nothing written).
-int32_t writeRatioField(RatioCode ratioCode);
-int32_t clearRegister16();
+// Word read of register 31 for its first byte, then 0 written to register
+// 16 with it. True when both transactions went through.
+bool clearRegister16();
 
 // Divider field (bits 5..3 of register 31) of a RatioCode, or -1 for none.
 int32_t dividerField(RatioCode ratioCode);

@@ -10,6 +10,7 @@ namespace {
 // this process's and sleeps are precise for that long, and no port is
 // touched outside one.
 bool inBurst = false;
+bool refusedForBus = false;
 constexpr uint32_t kBusWaitMs = 2000;
 
 bool beginBurst()
@@ -17,14 +18,18 @@ bool beginBurst()
     if (inBurst) return true;
     const Platform& platform = currentPlatform();
     if (platform.busLock != nullptr && !platform.busLock->acquire(kBusWaitMs)) {
+        refusedForBus = true;
         showMessage("Another copy of the program is using the SMBus.", "SMBus Error", kIconWarning);
         return false;
     }
     if (platform.timing != nullptr) platform.timing->beginPreciseSleeps();
+    holdMessages();
     inBurst = true;
     return true;
 }
 
+// The boxes raised during the burst come now, with the bus and the timer
+// given back.
 void endBurst()
 {
     if (!inBurst) return;
@@ -32,6 +37,7 @@ void endBurst()
     const Platform& platform = currentPlatform();
     if (platform.timing != nullptr) platform.timing->endPreciseSleeps();
     if (platform.busLock != nullptr) platform.busLock->release();
+    releaseMessages();
 }
 
 int32_t openChannel()
@@ -53,12 +59,15 @@ void unloadDriver() { platformChannel().unloadDriver(); }
 
 int32_t openDevice()
 {
+    refusedForBus = false;
     if (driverLoaded == 0) return 0;
     if (!beginBurst()) return 0;
     if (openChannel() != 0) return 1;
     endBurst();
     return 0;
 }
+
+bool openRefusedForBus() { return refusedForBus; }
 
 void closeDevice()
 {
@@ -121,4 +130,5 @@ void resetHwChannel()
 {
     endBurst();
     driverLoaded = 0;
+    refusedForBus = false;
 }

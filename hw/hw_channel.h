@@ -16,6 +16,9 @@ void unloadDriver();
 // hardware work: the SMBus is this process's (another copy holding it for
 // more than 2 s is said in a box and the open fails) and sleeps are precise.
 int32_t openDevice();
+// True when the last openDevice failed because another program held the
+// SMBus (the box has said so): the action it began must end at once.
+bool openRefusedForBus();
 void closeDevice();
 
 // Reads set their output to 0 first, so a failed read yields 0. Outside a

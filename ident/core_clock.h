@@ -2,6 +2,11 @@
 // performance counter.
 #pragma once
 
-// Writes cpuInfo.coreClockMhz; leaves it as it was when the performance
-// counter gives no usable interval.
-void measureCoreClock();
+// The window's measurement, on the low 32 bits of both counters. Writes
+// cpuInfo.coreClockMhz; leaves it as it was and returns false when the
+// performance counter gives no usable interval.
+bool measureCoreClock();
+// The same loop with both counters' whole differences, where a 32-bit one
+// could wrap (a slow virtual machine, a nanosecond counter). On failure
+// cpuInfo.coreClockMhz becomes 0: unknown.
+bool measureCoreClockWide();

@@ -117,7 +117,12 @@ const Platform& currentPlatform();
 inline ChannelBackend& platformChannel() { return *currentPlatform().channel; }
 inline Processor& platformProcessor() { return *currentPlatform().processor; }
 inline Timing& platformTiming() { return *currentPlatform().timing; }
-inline void showMessage(const char* text, const char* caption, uint32_t icon)
-{
-    currentPlatform().notifier->showMessage(text, caption, icon);
-}
+// Through the installed notifier at once, or, while messages are held, when
+// they are let go.
+void showMessage(const char* text, const char* caption, uint32_t icon);
+// From hold to release, messages wait: a box shown in the middle of a burst
+// of hardware work would keep the SMBus and the 1 ms timer for as long as the
+// user takes to read it, and its message loop would let the window start
+// another burst inside this one.
+void holdMessages();
+void releaseMessages();

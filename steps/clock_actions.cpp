@@ -2,9 +2,7 @@
 
 #include <cmath>
 
-#include "clock/clock_generator.h"
 #include "hw/hw_channel.h"
-#include "ident/core_clock.h"
 #include "platform/platform.h"
 
 namespace {
@@ -13,22 +11,36 @@ namespace {
 constexpr uint32_t kSettleMs = 500;
 }  // namespace
 
-bool readCurrentValues()
+ReadEnd readCurrentValues()
 {
-    openDevice();
+    if (openDevice() == 0) return openRefusedForBus() ? ReadEnd::BusBusy : ReadEnd::Failed;
     const int32_t read = readClockSetting();
     closeDevice();
-    return read != 0;
+    return read != 0 ? ReadEnd::Read : ReadEnd::Failed;
 }
 
-bool programAndSettle(const ClockSetting& requested)
+ReadEnd readBackValues()
 {
-    openDevice();
-    const int32_t programmed = applyClockSetting(requested.fsbMhz, requested.ratioCode);
+    const ReadEnd first = readCurrentValues();
+    return first == ReadEnd::Failed ? readCurrentValues() : first;
+}
+
+Programming programInBurst(const ClockSetting& requested)
+{
+    if (openDevice() == 0) return Programming{ProgramEnd::Untouched, openRefusedForBus()};
+    const ProgramEnd end = programClockSetting(requested.fsbMhz, requested.ratioCode);
     closeDevice();
+    return Programming{end, false};
+}
+
+Programming programAndSettle(const ClockSetting& requested, CoreClockMeasurement measure)
+{
+    const Programming programming = programInBurst(requested);
+    // Nothing was written: no clock moved.
+    if (programming.end == ProgramEnd::Untouched || programming.end == ProgramEnd::Refused) return programming;
     platformTiming().sleepMs(kSettleMs);
-    measureCoreClock();
-    return programmed != 0;
+    measure();
+    return programming;
 }
 
 bool holdsSetting(const ClockSetting& held, const ClockSetting& requested)

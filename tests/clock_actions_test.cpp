@@ -10,6 +10,7 @@
 #include "app/startup_sequence.h"
 #include "clock/clock_generator.h"
 #include "hw/hw_channel.h"
+#include "ident/core_clock.h"
 #include "ident/cpu_info.h"
 #include "support/sim_fixture.h"
 
@@ -71,7 +72,7 @@ protected:
         EXPECT_GT(machine->timing.preciseRequests(), 0u) << what;
         EXPECT_EQ(machine->timing.preciseDepth(), 0u) << what;
     }
-    static constexpr const char* kFile = "burst_timing.qz8";
+    static constexpr const char* kFile = "burst_timing_test.qz8";
 };
 
 TEST_F(BurstTimingTest, EveryActionGivesThePreciseTimerBack)
@@ -81,7 +82,7 @@ TEST_F(BurstTimingTest, EveryActionGivesThePreciseTimerBack)
         useScenario(board);
         readCurrentValues();
         expectRestoredAfterBursts("Get Current Values");
-        programAndSettle(ClockSetting{150.0f, 5});
+        programAndSettle(ClockSetting{150.0f, 5}, measureCoreClock);
         expectRestoredAfterBursts("Set New Values");
         currentSetting = ClockSetting{150.0f, 5};
         ASSERT_EQ(writeSettingsFile(kFile), 1);
@@ -94,15 +95,15 @@ TEST_F(BurstTimingTest, EveryActionGivesThePreciseTimerBack)
 // clock measured again at the new bus clock.
 TEST_F(BurstTimingTest, ProgrammingSettlesAndMeasuresTheNewCoreClock)
 {
-    EXPECT_TRUE(programAndSettle(ClockSetting{150.0f, 5}));
+    EXPECT_EQ(programAndSettle(ClockSetting{150.0f, 5}, measureCoreClock).end, ProgramEnd::Applied);
     EXPECT_EQ(board().runningFsbHalfMhz(), 300);
     EXPECT_NEAR(cpuInfo.coreClockMhz, 18 * 150.0, 0.1);
-    EXPECT_TRUE(readCurrentValues());
+    EXPECT_EQ(readCurrentValues(), ReadEnd::Read);
     EXPECT_EQ(currentSetting.fsbMhz, 150.0f);
     EXPECT_EQ(currentSetting.ratioCode, 5);
 
     useScenario("stuckreg=20");
-    EXPECT_FALSE(programAndSettle(ClockSetting{150.0f, 5})) << "the chip did not take the setting";
+    EXPECT_EQ(programAndSettle(ClockSetting{150.0f, 5}, measureCoreClock).end, ProgramEnd::RolledBack);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The SMBus trace file written for QZ8_SIM's trace=PATH.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -59,7 +60,8 @@ class SimTraceTest : public SimBoardTest {};
 
 TEST_F(SimTraceTest, WritesTheTransactionsAndTheClockTheRunEndsAt)
 {
-    const std::string path = ::testing::TempDir() + "qz8_smbus_trace.txt";
+    // A name of its own: tests of other processes share the folder.
+    const std::string path = ::testing::TempDir() + "qz8_smbus_trace_" + std::to_string(getpid()) + ".txt";
     useScenario(("trace=" + path).c_str());
     ASSERT_TRUE(sim::startSimTrace(board()));
     bringUp();
@@ -73,11 +75,11 @@ TEST_F(SimTraceTest, WritesTheTransactionsAndTheClockTheRunEndsAt)
     text << file.rdbuf();
     std::vector<std::string> lines;
     for (std::string line; std::getline(text, line);) lines.push_back(line);
-    ASSERT_EQ(lines.size(), 15u) << text.str();
+    ASSERT_EQ(lines.size(), 16u) << text.str();
     EXPECT_EQ(lines[0].rfind("0xD3 cmd 0x00 block data 11 ", 0), 0u) << lines[0];
-    EXPECT_EQ(lines[3], "0xD2 cmd 0x12 word  data 11 94 -> done");
-    EXPECT_EQ(lines[4], "0xD2 cmd 0x14 word  data 11 95 -> done");
-    EXPECT_EQ(lines[14], "end: FSB 150.5 MHz, divider 5");
+    EXPECT_EQ(lines[4], "0xD2 cmd 0x12 word  data 11 94 -> done");
+    EXPECT_EQ(lines[5], "0xD2 cmd 0x14 word  data 11 95 -> done");
+    EXPECT_EQ(lines[15], "end: FSB 150.5 MHz, divider 5");
     std::remove(path.c_str());
 }
 

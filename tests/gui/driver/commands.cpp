@@ -31,6 +31,8 @@ const Command kCommands[] = {
     {"expect-count", 3, cmdExpectCount, true},
     {"expect-static", 2, cmdExpectStatic, true},
     {"expect-box", 3, cmdExpectBox, false},
+    {"wait-box", 2, cmdWaitBox, false},
+    {"expect-no-box", 2, cmdExpectNoBox, false},
     {"exit", 2, cmdExit, false},
     {"expect-never", 2, cmdExpectNever, false},
     {"expect-no-windows", 1, cmdExpectNoWindows, false},

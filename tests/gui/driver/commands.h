@@ -21,6 +21,8 @@ CommandFunction cmdClick, cmdFocus, cmdKey, cmdSlide, cmdSelect, cmdSetText, cmd
 
 // commands_boxes.cpp: message boxes.
 CommandFunction cmdExpectBox;
+CommandFunction cmdWaitBox;
+CommandFunction cmdExpectNoBox;
 
 // commands_files.cpp: files and folders.
 CommandFunction cmdWriteFile, cmdExpectFile, cmdWriteText, cmdExpectSameFile, cmdExpectNoFile, cmdFileHas,

@@ -50,4 +50,24 @@ bool cmdExpectBox(Session& s, const ScriptLine& line, std::string& failure)
     return false;
 }
 
+// wait-box CAPTION: waits for a box and leaves it open, so that the script
+// can look at the window behind it.
+bool cmdWaitBox(Session& s, const ScriptLine& line, std::string& failure)
+{
+    if (s.target.waitWindow(line.words[1], secondsOr(line.words, 2, s.timeoutMs)) != nullptr) return true;
+    failure = "no message box " + quote(line.words[1]);
+    return false;
+}
+
+// expect-no-box CAPTION: once the program has settled, no box with this
+// caption is open (a handler that shows a second box sits in its loop).
+bool cmdExpectNoBox(Session& s, const ScriptLine& line, std::string& failure)
+{
+    constexpr DWORD kLookMs = 500;
+    if (!settle(s, failure)) return false;
+    if (s.target.waitWindow(line.words[1], kLookMs) == nullptr) return true;
+    failure = "a box " + quote(line.words[1]) + " is open";
+    return false;
+}
+
 }  // namespace guidriver
