@@ -34,19 +34,24 @@ std::string idOf(const PciDeviceRecord* record) { return record != nullptr ? pci
 
 }  // namespace
 
-bool mayProgramThisBoard(bool force, std::FILE* err)
+bool mayUseThisBoard(BoardUse use, bool force, std::FILE* err)
 {
     const PciDeviceRecord* host = recordAt(findHostBridge());
     const PciDeviceRecord* smbus = smbusPorts.base != 0 ? recordAt(findSouthBridge()) : nullptr;
     if (is(host, kHostBridge) && is(smbus, kSmbusHost)) return true;
     const std::string found = "host bridge " + idOf(host) + " and SMBus host " + idOf(smbus);
+    const bool reading = use == BoardUse::Read;
     if (force) {
-        say(err, "--force: programming a board with %s", found.c_str());
+        say(err, "--force: %s the clock generator of a board with %s", reading ? "reading" : "programming",
+            found.c_str());
         return true;
     }
     say(err,
-        "not programming: this tool is for the QZ8-II (host bridge %04x:%04x, Intel 850; SMBus host %04x:%04x, "
-        "ICH2), this machine has %s; --force programs it anyway",
-        kHostBridge.vendor, kHostBridge.device, kSmbusHost.vendor, kSmbusHost.device, found.c_str());
+        "not %s the clock generator: this tool is for the QZ8-II (host bridge %04x:%04x, Intel 850; SMBus host "
+        "%04x:%04x, ICH2), this machine has %s%s; --force %s it anyway",
+        reading ? "reading" : "programming", kHostBridge.vendor, kHostBridge.device, kSmbusHost.vendor,
+        kSmbusHost.device, found.c_str(),
+        reading ? ", where SMBus address 0x69 may be another chip that a reading's writes would upset" : "",
+        reading ? "reads" : "programs");
     return false;
 }

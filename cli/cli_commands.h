@@ -13,5 +13,9 @@ int getCommand(const CliContext& context);
 int saveCommand(const CliContext& context);
 // A new FSB and divider, as "Set New Values" programs them.
 int setCommand(const CliContext& context);
-// A settings file's setting, validated as batch mode validates it.
+// The settings file of apply, read into options.setting and validated as
+// batch mode validates it, before any access is checked: kExitOk, or
+// kExitUsage after saying why it is refused.
+int readFileToApply(CliOptions& options, std::FILE* err);
+// The setting read by readFileToApply.
 int applyCommand(const CliContext& context);

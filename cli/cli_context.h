@@ -17,6 +17,8 @@ struct CliContext {
     std::FILE* out;
     std::FILE* err;
     const char* pciSysfs = nullptr;  // the kernel's PCI listing, to find drivers on the SMBus
+    int input = 0;                   // where the answer to a question comes from
+    bool inputIsTerminal = false;
 };
 
 // One message line on `err`: the program's name, then the text.

@@ -31,12 +31,17 @@ constexpr uint32_t kLastSmbusAddress = 0x77;
 
 // Long options' values lie above any character, so that optopt tells a
 // short option's character from a long option.
-enum : int { kHelp = 'h', kTrace = 0x100, kSim, kForce };
+enum : int { kHelp = 'h', kTrace = 0x100, kSim, kForce, kConfirm };
+
+// The longest wait for an answer: long enough to read the clocks, short
+// enough that a machine whose network died with the new clocks comes back.
+constexpr uint32_t kMaxConfirmSeconds = 600;
 
 const option kLongOptions[] = {
     {"trace", required_argument, nullptr, kTrace},
     {"sim", required_argument, nullptr, kSim},
     {"force", no_argument, nullptr, kForce},
+    {"confirm", required_argument, nullptr, kConfirm},
     {"help", no_argument, nullptr, kHelp},
     {nullptr, 0, nullptr, 0},
 };
@@ -70,6 +75,12 @@ bool parseSwitches(int argc, char** argv, CliOptions& options, std::string& erro
             options.scenario = optarg;
             break;
         case kForce: options.force = true; break;
+        case kConfirm: {
+            uint32_t seconds = 0;
+            if (!parseSeconds(optarg, kMaxConfirmSeconds, "--confirm", seconds, error)) return false;
+            options.confirmSeconds = static_cast<int>(seconds);
+            break;
+        }
         case kHelp: options.help = true; break;
         case ':': error = "option '" + optionText(argc, argv) + "' needs a value"; return false;
         default: error = "unknown option '" + optionText(argc, argv) + "'"; return false;

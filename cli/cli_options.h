@@ -18,6 +18,9 @@ struct CliOptions {
     std::string tracePath;      // --trace; empty for none
     ClockSetting setting{};     // set: the FSB as the slider stores it, and the divider
     bool keepDivider = false;   // set without a divider: the chip's own is kept
+    // set and apply: seconds to answer whether the new clocks stay; 0 never
+    // asks; -1 until given (then: 15 when standard input is a terminal).
+    int confirmSeconds = -1;
     std::string file;           // apply, save
     uint8_t smbusAddress = 0;   // smbus-read: 7-bit address
     uint8_t smbusCommand = 0;

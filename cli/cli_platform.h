@@ -23,6 +23,7 @@ struct CliSeams {
     // machine's when null; none is looked at on the simulated board unless
     // a test names one.
     const char* pciSysfs = nullptr;
+    int input = 0;  // standard input: where set and apply read the answer to their question
 };
 
 struct RealMachine;

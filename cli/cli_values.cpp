@@ -102,6 +102,22 @@ bool parseNumber(const char* text, uint32_t min, uint32_t max, const char* what,
     return true;
 }
 
+bool parseSeconds(const char* text, uint32_t max, const char* what, uint32_t& seconds, std::string& error)
+{
+    uint64_t number = 0;
+    bool valid = *text != '\0';
+    for (const char* c = text; valid && *c != '\0'; ++c) {
+        valid = *c >= '0' && *c <= '9';
+        if (valid && number <= max) number = number * 10 + static_cast<uint32_t>(*c - '0');
+    }
+    if (!valid || number > max) {
+        error = std::string(what) + " " + quoted(text) + " is not a number of seconds from 0 to " + std::to_string(max);
+        return false;
+    }
+    seconds = static_cast<uint32_t>(number);
+    return true;
+}
+
 std::string dividerText(RatioCode code)
 {
     if (code == kRatioFixed) return kFixedText;

@@ -17,5 +17,8 @@ bool parseDivider(const char* text, RatioCode& code, std::string& error);
 // the error.
 bool parseNumber(const char* text, uint32_t min, uint32_t max, const char* what, uint32_t& value, std::string& error);
 
+// Whole seconds from 0 to `max`, decimal.
+bool parseSeconds(const char* text, uint32_t max, const char* what, uint32_t& seconds, std::string& error);
+
 // "1/4", "fixed"; "code N" for a code the list does not hold.
 std::string dividerText(RatioCode code);

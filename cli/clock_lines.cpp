@@ -41,7 +41,11 @@ void printProcessor(std::FILE* out)
 
 void printClockRow(const RowTexts& row, std::FILE* out)
 {
-    printMhz("core clock", row.coreSpeed, out);
+    // A measurement that failed leaves 0: no clock to show.
+    if (cpuInfo.coreClockMhz > 0.0f)
+        printMhz("core clock", row.coreSpeed, out);
+    else
+        std::fprintf(out, "core clock: %s\n", kUnknown);
     printMhz("FSB", row.fsb, out);
     if (row.hasMemory)
         printMhz("memory", row.memory, out);

@@ -1,11 +1,12 @@
 // The commands that look at the buses: survey and smbus-read.
+#include "cli/board_rule.h"
 #include "cli/cli_commands.h"
 #include "cli/clock_lines.h"
 #include "cli/pci_lines.h"
 #include "cli/survey_steps.h"
-#include "steps/clock_actions.h"
 #include "clock/clock_generator.h"
 #include "clock/smbus.h"
+#include "steps/clock_actions.h"
 #include "hw/hw_channel.h"
 #include "hw/pci.h"
 
@@ -26,8 +27,14 @@ int surveyCommand(const CliContext& context)
     std::fprintf(context.out, "SMBus host %s at %s, base 0x%04x\n", pciId(host).c_str(), pciLocation(host).c_str(),
                  smbusPorts.base);
     if (const int refused = refuseKernelOwner(context); refused != kExitOk) return refused;
-    if (!readCurrentValues()) {
-        std::fprintf(context.out, "clock generator: could not be read\n");
+    // Elsewhere the survey itself is the answer.
+    if (!mayUseThisBoard(BoardUse::Read, context.options.force, context.err)) {
+        std::fprintf(context.out, "clock generator: not read on this board\n");
+        return kExitOk;
+    }
+    const ReadEnd read = readCurrentValues();
+    if (read != ReadEnd::Read) {
+        if (read == ReadEnd::Failed) std::fprintf(context.out, "clock generator: could not be read\n");
         return kExitFailure;
     }
     printClockSetting(currentSetting, context.out);

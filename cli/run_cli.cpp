@@ -1,5 +1,7 @@
 #include "cli/run_cli.h"
 
+#include <unistd.h>
+
 #include <string>
 
 #include "cli/cli_commands.h"
@@ -40,6 +42,10 @@ int runCli(int argc, char** argv, std::FILE* out, std::FILE* err, const CliSeams
         return kExitOk;
     }
 
+    if (options.command == CliCommand::Apply) {
+        if (const int refused = readFileToApply(options, err); refused != kExitOk) return refused;
+    }
+
     StreamNotifier notifier(err);
     CliPlatform platform;
     const int refused = platform.install(options, seams, notifier, err);
@@ -49,7 +55,8 @@ int runCli(int argc, char** argv, std::FILE* out, std::FILE* err, const CliSeams
         say(err, "cannot write the trace file '%s'", options.tracePath.c_str());
         return kExitUsage;
     }
-    const int status = runCommand(CliContext{options, out, err, platform.pciSysfs()});
+    const int status =
+        runCommand(CliContext{options, out, err, platform.pciSysfs(), seams.input, isatty(seams.input) == 1});
     unloadDriver();
     return status;
 }
