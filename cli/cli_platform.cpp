@@ -2,6 +2,8 @@
 
 #include "platform/linux/kernel_driver.h"
 
+#include <utility>
+
 #include "cli/cli_context.h"
 #include "platform/linux/linux_bus_lock.h"
 #include "platform/linux/linux_channel.h"
@@ -10,7 +12,7 @@
 #include "platform/x86/x86_processor.h"
 
 struct RealMachine {
-    explicit RealMachine(const char* msrPath) : channel(msrPath) {}
+    explicit RealMachine(LinuxAccessPaths paths) : channel(std::move(paths)) {}
     LinuxChannel channel;
     X86Processor processor;
     LinuxTiming timing;
@@ -26,12 +28,16 @@ int CliPlatform::install(const CliOptions& options, const CliSeams& seams, Notif
     pciSysfs_ = seams.pciSysfs;
     if (options.simulated) return installSimulated(options, seams, notifier, err);
     if (pciSysfs_ == nullptr) pciSysfs_ = kPciSysfs;
-    const std::string problem = linuxAccessProblem(seams.msrPath);
+    // The multiplier's MSR only for the commands that show the processor.
+    const bool readsMsr = options.command == CliCommand::Get || options.command == CliCommand::Set ||
+                          options.command == CliCommand::Apply;
+    LinuxAccessPaths paths{readsMsr ? seams.msrPath : "", pciSysfs_};
+    const std::string problem = linuxAccessProblem(paths.msrDevice.c_str());
     if (!problem.empty()) {
         say(err, "%s", problem.c_str());
         return kExitUsage;
     }
-    real_ = std::make_unique<RealMachine>(seams.msrPath);
+    real_ = std::make_unique<RealMachine>(std::move(paths));
     installPlatform(Platform{&real_->channel, &real_->processor, &real_->timing, &notifier, &real_->busLock});
     return kExitOk;
 }

@@ -100,6 +100,13 @@ int32_t writePortDword(uint32_t port, uint32_t value)
     return inBurst ? platformChannel().outDword(port, value) : 0;
 }
 
+bool osConfigAccess() { return platformChannel().osConfigSpace(); }
+
+uint32_t readOsConfigDword(uint32_t bus, uint32_t device, uint32_t function, uint32_t offset)
+{
+    return inBurst ? platformChannel().readConfigDword(bus, device, function, offset) : 0xFFFFFFFF;
+}
+
 int32_t checkPortByte(uint32_t port, uint8_t expected)
 {
     uint8_t value = 0;

@@ -27,6 +27,11 @@ int32_t readPortByte(uint32_t port, uint8_t& value);
 int32_t readPortDword(uint32_t port, uint32_t& value);
 int32_t writePortByte(uint32_t port, uint8_t value);
 int32_t writePortDword(uint32_t port, uint32_t value);
+// True where the back end serves PCI configuration space from the operating
+// system. Its reads work only inside a burst, as port reads do; outside one,
+// and for an absent function, they give all ones.
+bool osConfigAccess();
+uint32_t readOsConfigDword(uint32_t bus, uint32_t device, uint32_t function, uint32_t offset);
 // 1 only when the read succeeded and gave exactly `expected`.
 int32_t checkPortByte(uint32_t port, uint8_t expected);
 int32_t checkPortDword(uint32_t port, uint32_t expected);

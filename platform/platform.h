@@ -33,6 +33,16 @@ public:
     virtual int32_t outDword(uint32_t port, uint32_t value) = 0;
     // Reads a model-specific register; no message on failure.
     virtual int32_t readMsr(uint32_t index, uint32_t& low, uint32_t& high) = 0;
+    // True where the operating system serves PCI configuration space itself
+    // (and takes the lock its own accesses take): configuration reads then
+    // come from readConfigDword and never from ports 0xCF8/0xCFC.
+    virtual bool osConfigSpace() const { return false; }
+    // The dword at a dword-aligned offset; all ones for an absent function.
+    virtual uint32_t readConfigDword(uint32_t /*bus*/, uint32_t /*device*/, uint32_t /*function*/,
+                                     uint32_t /*offset*/)
+    {
+        return 0xFFFFFFFF;
+    }
 
 protected:
     ~ChannelBackend() = default;

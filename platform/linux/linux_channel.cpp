@@ -3,21 +3,43 @@
 #include <sys/io.h>
 
 #include <cerrno>
+#include <utility>
 #include <cstring>
 
-#include "platform/x86/port_guard.h"
+#include "driver/smbus_locator.h"
+#include "platform/linux/linux_port_rules.h"
+#include "platform/linux/sysfs_config.h"
 #include "platform/x86/port_instructions.h"
 
 namespace {
 constexpr int kFullPortAccess = 3;
 constexpr int kNoPortAccess = 0;
+constexpr uint16_t kConfigAddressPort = 0xCF8;
+constexpr uint16_t kConfigDataPort = 0xCFC;
 
 void sayRefused(const std::string& what)
 {
     const std::string text = what + ": " + std::strerror(errno);
     showMessage(text.c_str(), "Driver Error", kIconError);
 }
+
+uint32_t readBus0FromSysfs(void* root, uint32_t device, uint32_t function, uint32_t offset)
+{
+    return readSysfsConfigDword(static_cast<const char*>(root), 0, device, function, offset);
+}
+
+// Mechanism #1 on bus 0, as the kernel driver reads it at load.
+uint32_t readBus0FromPorts(void*, uint32_t device, uint32_t function, uint32_t offset)
+{
+    portOutDword(kConfigAddressPort, zornik::configAddress(device, function, offset));
+    return portInDword(kConfigDataPort);
+}
 }  // namespace
+
+LinuxChannel::LinuxChannel(LinuxAccessPaths paths)
+    : paths_(std::move(paths)), osConfig_(sysfsConfigAvailable(paths_.pciSysfs.c_str()))
+{
+}
 
 int32_t LinuxChannel::loadDriver()
 {
@@ -26,13 +48,24 @@ int32_t LinuxChannel::loadDriver()
         sayRefused("iopl(3) was refused");
         return 0;
     }
-    if (!msr_.open(msrPath_.c_str())) {
-        sayRefused("cannot open " + msrPath_);
+    if (!paths_.msrDevice.empty() && !msr_.open(paths_.msrDevice.c_str())) {
+        sayRefused("cannot open " + paths_.msrDevice);
         iopl(kNoPortAccess);
         return 0;
     }
+    smbusBase_ = findSmbusBlock();
     loaded_ = true;
     return 1;
+}
+
+uint16_t LinuxChannel::findSmbusBlock()
+{
+    if (osConfig_) return zornik::locateSmbusBase(readBus0FromSysfs, const_cast<char*>(paths_.pciSysfs.c_str()));
+    // Other software uses CONFIG_ADDRESS too: put back what it held.
+    const uint32_t saved = portInDword(kConfigAddressPort);
+    const uint16_t base = zornik::locateSmbusBase(readBus0FromPorts, nullptr);
+    portOutDword(kConfigAddressPort, saved);
+    return base;
 }
 
 void LinuxChannel::unloadDriver()
@@ -43,32 +76,35 @@ void LinuxChannel::unloadDriver()
     iopl(kNoPortAccess);
 }
 
-bool LinuxChannel::allows(uint32_t port, bool dword) const { return loaded_ && isSafePortCycle(port, dword); }
+bool LinuxChannel::allows(zornik::Access access, uint32_t port) const
+{
+    return loaded_ && linuxAllowsPort(access, port, smbusBase_, osConfig_);
+}
 
 int32_t LinuxChannel::inByte(uint32_t port, uint8_t& value)
 {
-    if (!allows(port, false)) return 0;
+    if (!allows(zornik::Access::InByte, port)) return 0;
     value = portInByte(static_cast<uint16_t>(port));
     return 1;
 }
 
 int32_t LinuxChannel::inDword(uint32_t port, uint32_t& value)
 {
-    if (!allows(port, true)) return 0;
+    if (!allows(zornik::Access::InDword, port)) return 0;
     value = portInDword(static_cast<uint16_t>(port));
     return 1;
 }
 
 int32_t LinuxChannel::outByte(uint32_t port, uint8_t value)
 {
-    if (!allows(port, false)) return 0;
+    if (!allows(zornik::Access::OutByte, port)) return 0;
     portOutByte(static_cast<uint16_t>(port), value);
     return 1;
 }
 
 int32_t LinuxChannel::outDword(uint32_t port, uint32_t value)
 {
-    if (!allows(port, true)) return 0;
+    if (!allows(zornik::Access::OutDword, port)) return 0;
     portOutDword(static_cast<uint16_t>(port), value);
     return 1;
 }
@@ -76,4 +112,10 @@ int32_t LinuxChannel::outDword(uint32_t port, uint32_t value)
 int32_t LinuxChannel::readMsr(uint32_t index, uint32_t& low, uint32_t& high)
 {
     return loaded_ && msr_.read(index, low, high) ? 1 : 0;
+}
+
+uint32_t LinuxChannel::readConfigDword(uint32_t bus, uint32_t device, uint32_t function, uint32_t offset)
+{
+    return loaded_ && osConfig_ ? readSysfsConfigDword(paths_.pciSysfs.c_str(), bus, device, function, offset)
+                                : 0xFFFFFFFF;
 }

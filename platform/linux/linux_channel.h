@@ -1,39 +1,52 @@
 // The hardware channel on Linux: the port instructions themselves, allowed by
-// iopl(3), and MSRs from the msr device. Never /dev/port: it splits a 32-bit
+// iopl(3), PCI configuration space from the kernel (sysfs) where it is
+// mounted, and MSRs from the msr device. Never /dev/port: it splits a 32-bit
 // write into byte writes, and the byte after 0xCF8 is the reset control
 // register.
 #pragma once
 
 #include <string>
 
+#include "driver/request_rules.h"
 #include "platform/linux/msr_file.h"
 #include "platform/platform.h"
 
+struct LinuxAccessPaths {
+    std::string msrDevice = kMsrDevicePath;  // empty: the command reads no MSR
+    std::string pciSysfs;                    // empty, or not mounted: raw 0xCF8/0xCFC
+};
+
 class LinuxChannel final : public ChannelBackend {
 public:
-    explicit LinuxChannel(const char* msrPath = kMsrDevicePath) : msrPath_(msrPath) {}
+    explicit LinuxChannel(LinuxAccessPaths paths);
     ~LinuxChannel() { unloadDriver(); }
 
-    // Gains port access and opens the msr device; says through the
-    // platform's notifier what was refused.
+    // Gains port access, opens the msr device when one is named, and finds
+    // the SMBus host block whose ports alone it will let through; says
+    // through the platform's notifier what was refused.
     int32_t loadDriver() override;
     void unloadDriver() override;
     // Nothing more to open once loaded.
     int32_t openDevice() override { return loaded_ ? 1 : 0; }
     bool reloadOnOpenFailure() const override { return false; }
     void closeDevice() override {}
-    // Fail without a cycle while not loaded, and for a cycle of
-    // platform/x86/port_guard.h's refused kinds.
+    // Fail without a cycle while not loaded, and for a port the rules of
+    // platform/linux/linux_port_rules.h refuse.
     int32_t inByte(uint32_t port, uint8_t& value) override;
     int32_t inDword(uint32_t port, uint32_t& value) override;
     int32_t outByte(uint32_t port, uint8_t value) override;
     int32_t outDword(uint32_t port, uint32_t value) override;
     int32_t readMsr(uint32_t index, uint32_t& low, uint32_t& high) override;
+    bool osConfigSpace() const override { return osConfig_; }
+    uint32_t readConfigDword(uint32_t bus, uint32_t device, uint32_t function, uint32_t offset) override;
 
 private:
-    bool allows(uint32_t port, bool dword) const;
+    bool allows(zornik::Access access, uint32_t port) const;
+    uint16_t findSmbusBlock();
 
-    std::string msrPath_;
+    LinuxAccessPaths paths_;
+    bool osConfig_;
     MsrFile msr_;
     bool loaded_ = false;
+    uint16_t smbusBase_ = 0;
 };

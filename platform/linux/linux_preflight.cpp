@@ -35,8 +35,11 @@ std::string portAccessProblem()
 
 std::string linuxAccessProblem(const char* msrPath)
 {
-    if (geteuid() != 0) return std::string("must run as root: port access and ") + msrPath + " need it";
-    std::string problem = msrDeviceProblem(msrPath);
+    const bool msr = msrPath != nullptr && *msrPath != '\0';
+    if (geteuid() != 0)
+        return std::string("must run as root: port access") + (msr ? std::string(" and ") + msrPath : std::string()) +
+               (msr ? " need it" : " needs it");
+    std::string problem = msr ? msrDeviceProblem(msrPath) : std::string();
     if (problem.empty()) problem = portAccessProblem();
     return problem;
 }

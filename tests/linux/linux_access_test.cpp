@@ -2,19 +2,31 @@
 // the preflight, MSR reads from a file, the port guard, a channel that is not
 // loaded, and the bus lock between two holders.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <linux/capability.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
+#include <utility>
 
 #include "platform/linux/linux_bus_lock.h"
 #include "platform/linux/linux_channel.h"
 #include "platform/linux/linux_preflight.h"
 #include "platform/linux/msr_file.h"
-#include "platform/x86/port_guard.h"
+#include "clock/smbus.h"
+#include "driver/smbus_locator.h"
+#include "hw/hw_channel.h"
+#include "hw/pci.h"
+#include "platform/linux/linux_port_rules.h"
+#include "platform/linux/sysfs_config.h"
 #include "support/recording.h"
 
 namespace {
@@ -93,6 +105,24 @@ TEST(LinuxPreflight, NamesWhatIsMissing)
     if (!problem.empty()) {
         EXPECT_EQ(problem.rfind("iopl(3) was refused (", 0), 0u) << problem;
     }
+    // A command that reads no MSR does not need the device at all.
+    EXPECT_EQ(linuxAccessProblem(""), problem);
+}
+
+// Root without CAP_SYS_RAWIO (root in a container, or with the capability
+// dropped) is refused iopl(3), and the preflight says so.
+TEST(LinuxPreflight, RootWithoutRawIoGetsNoPortAccess)
+{
+    if (geteuid() != 0) GTEST_SKIP() << "needs root";
+    const std::string said = inChild([] {
+        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+        __user_cap_data_struct data[2] = {};
+        if (syscall(SYS_capget, &header, data) != 0) return std::string("capget failed");
+        data[CAP_SYS_RAWIO / 32].effective &= ~(1u << (CAP_SYS_RAWIO % 32));
+        if (syscall(SYS_capset, &header, data) != 0) return std::string("capset failed");
+        return linuxAccessProblem("");
+    });
+    EXPECT_EQ(said.rfind("iopl(3) was refused (", 0), 0u) << said;
 }
 
 TEST(MsrFile, ReadsEightBytesAtTheRegistersIndex)
@@ -132,21 +162,116 @@ TEST(MsrFile, ReadsEightBytesAtTheRegistersIndex)
     EXPECT_FALSE(msr.read(0x20, low, high));
 }
 
-TEST(PortGuard, RefusesCyclesThatReachAnotherPort)
+TEST(LinuxPortRules, TheSmbusBlockAloneWhenTheKernelServesConfigurationSpace)
 {
+    using zornik::Access;
     struct Case {
+        Access access;
         uint32_t port;
-        bool dword;
-        bool safe;
+        bool raw, sysfs;  // allowed with raw configuration ports, with the kernel's
     };
     const Case cases[] = {
-        {0xCF8, true, true},   {0xCFC, true, true},    {0xCF8, false, true},   {0xCFA, false, true},
-        {0xCF9, false, false}, {0xCF9, true, false},   {0xCF6, true, false},   {0xCFA, true, false},
-        {0xFFFF, false, true}, {0xFFFC, true, true},   {0xFFFD, true, false},  {0x10000, false, false},
-        {0x1CF9, false, true}, {0x10CF8, true, false}, {0xE800, false, true},  {0xFFFFFFFF, true, false},
+        {Access::InByte, 0xE800, true, true},    {Access::OutByte, 0xE807, true, true},
+        {Access::InByte, 0xE808, false, false},  {Access::InByte, 0xE7FF, false, false},
+        {Access::InDword, 0xE800, false, false}, {Access::InDword, 0xCF8, true, false},
+        {Access::OutDword, 0xCF8, true, false},  {Access::InDword, 0xCFC, true, false},
+        {Access::OutDword, 0xCFC, false, false}, {Access::OutByte, 0xCF8, true, false},
+        {Access::InByte, 0xCFA, true, false},    {Access::OutByte, 0xCF9, false, false},
+        {Access::InDword, 0xCF9, false, false},  {Access::InByte, 0x80, false, false},
+        {Access::InByte, 0x1E800, false, false}, {Access::ReadMsr, 0x2C, false, false},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(isSafePortCycle(c.port, c.dword), c.safe) << std::hex << c.port << (c.dword ? " dword" : " byte");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << c.port << " access " << static_cast<int>(c.access));
+        EXPECT_EQ(linuxAllowsPort(c.access, c.port, 0xE800, false), c.raw);
+        EXPECT_EQ(linuxAllowsPort(c.access, c.port, 0xE800, true), c.sysfs);
+    }
+    EXPECT_FALSE(linuxAllowsPort(zornik::Access::InByte, 0x0000, 0, true)) << "no block found: no SMBus port";
+}
+
+// The kernel's configuration space: a tree of config files as sysfs holds
+// them, read through the whole PCI path without a port cycle.
+class ChannelOnSysfs final : public ChannelBackend {
+public:
+    explicit ChannelOnSysfs(std::string root) : root_(std::move(root)) {}
+    int32_t loadDriver() override { return 1; }
+    void unloadDriver() override {}
+    int32_t openDevice() override { return 1; }
+    bool reloadOnOpenFailure() const override { return false; }
+    void closeDevice() override {}
+    int32_t inByte(uint32_t, uint8_t&) override { return portCycle(); }
+    int32_t inDword(uint32_t, uint32_t&) override { return portCycle(); }
+    int32_t outByte(uint32_t, uint8_t) override { return portCycle(); }
+    int32_t outDword(uint32_t, uint32_t) override { return portCycle(); }
+    int32_t readMsr(uint32_t, uint32_t&, uint32_t&) override { return 0; }
+    bool osConfigSpace() const override { return true; }
+    uint32_t readConfigDword(uint32_t bus, uint32_t device, uint32_t function, uint32_t offset) override
+    {
+        return readSysfsConfigDword(root_.c_str(), bus, device, function, offset);
+    }
+    uint32_t portCycles = 0;
+
+private:
+    int32_t portCycle()
+    {
+        ++portCycles;
+        return 0;
+    }
+    std::string root_;
+};
+
+TEST(SysfsConfig, TheScanAndTheSmbusBlockComeFromTheKernelsFiles)
+{
+    TempFolder folder;
+    const std::string root = folder.file("devices");
+    ASSERT_EQ(mkdir(root.c_str(), 0755), 0);
+    auto function = [&](const char* name, std::initializer_list<std::pair<uint32_t, uint32_t>> dwords) {
+        const std::string dir = root + "/" + name;
+        ASSERT_EQ(mkdir(dir.c_str(), 0755), 0);
+        unsigned char config[256] = {};
+        for (const auto& [offset, value] : dwords)
+            for (uint32_t i = 0; i < 4; ++i) config[offset + i] = static_cast<unsigned char>(value >> (8 * i));
+        std::FILE* file = std::fopen((dir + "/config").c_str(), "wb");
+        ASSERT_NE(file, nullptr);
+        ASSERT_EQ(std::fwrite(config, 1, sizeof config, file), sizeof config);
+        std::fclose(file);
+    };
+    function("0000:00:00.0", {{0x00, 0x25308086}, {0x08, 0x06000004}});
+    function("0000:00:1f.0", {{0x00, 0x24408086}, {0x08, 0x06010012}, {0x0C, 0x00800000}});  // multi-function
+    // ICH2 SMBus: a base register with its I/O flag and bits 3..1 set.
+    function("0000:00:1f.3", {{0x00, 0x24438086}, {0x08, 0x0C050012}, {0x20, 0xE80F}});
+    function("0000:02:08.0", {{0x00, 0x24498086}, {0x08, 0x02000003}});
+
+    EXPECT_TRUE(sysfsConfigAvailable(root.c_str()));
+    EXPECT_FALSE(sysfsConfigAvailable(folder.file("none").c_str()));
+    EXPECT_EQ(readSysfsConfigDword(root.c_str(), 0, 0x1F, 3, 0x20), 0xE80Fu);
+    EXPECT_EQ(readSysfsConfigDword(root.c_str(), 0, 0x1F, 4, 0x00), 0xFFFFFFFFu) << "an absent function";
+
+    ChannelOnSysfs channel(root);
+    RecordingNotifier notifier;
+    installPlatform(Platform{&channel, nullptr, nullptr, &notifier});
+    resetHwChannel();
+    pciDeviceTable = PciDeviceTable{};
+    smbusPorts = SmbusPorts{};
+    driverLoaded = loadDriver();
+    ASSERT_EQ(openDevice(), 1);
+    scanPciBus();
+    findSmbusController();
+    closeDevice();
+    EXPECT_EQ(pciDeviceTable.count, 4u);
+    EXPECT_EQ(pciDeviceTable.records[3].bus, 2u);
+    EXPECT_EQ(pciDeviceTable.records[2].subclass, 0x05u);
+    EXPECT_EQ(smbusPorts.base, 0xE800u) << "bits 3..0 are no part of the base";
+    EXPECT_EQ(channel.portCycles, 0u);
+    EXPECT_EQ(zornik::locateSmbusBase(
+                  [](void* r, uint32_t d, uint32_t f, uint32_t o) {
+                      return readSysfsConfigDword(static_cast<const char*>(r), 0, d, f, o);
+                  },
+                  const_cast<char*>(root.c_str())),
+              0xE800);
+    resetHwChannel();
+    pciDeviceTable = PciDeviceTable{};
+    smbusPorts = SmbusPorts{};
+    installPlatform(Platform{});
 }
 
 // Without port access, a port instruction would fault: these must not run one.
@@ -154,7 +279,7 @@ TEST(LinuxChannel, UnloadedOrRefusedItTouchesNothing)
 {
     RecordingNotifier notifier;
     installPlatform(Platform{nullptr, nullptr, nullptr, &notifier});
-    LinuxChannel channel(kMissingMsr);
+    LinuxChannel channel(LinuxAccessPaths{kMissingMsr, ""});
     uint8_t byte = 0x5A;
     uint32_t dword = 0x5A5A5A5A;
     uint32_t low = 0;
@@ -238,6 +363,37 @@ TEST(LinuxBusLock, FallsBackWhereTheFirstFolderIsMissing)
 
     LinuxBusLock nowhere(folder.file("missing/a.lock"), folder.file("missing/b.lock"));
     EXPECT_FALSE(nowhere.acquire(0)) << "no lock file: the bus is not shared safely";
+}
+
+// /run/lock and /tmp are writable by all: a link planted at the lock's path
+// is never followed to the file it names.
+TEST(LinuxBusLock, NeverFollowsALinkAtItsPath)
+{
+    TempFolder folder;
+    const std::string target = folder.file("system-file");
+    std::FILE* made = std::fopen(target.c_str(), "w");
+    ASSERT_NE(made, nullptr);
+    std::fputs("keep", made);
+    std::fclose(made);
+    const std::string link = folder.file("bus.lock");
+    ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+
+    LinuxBusLock lock(link, folder.file("fallback.lock"));
+    EXPECT_TRUE(lock.acquire(0)) << "the fallback serves";
+    const int fd = open(target.c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0) << "the link's target was not locked";
+    close(fd);
+    lock.release();
+
+    LinuxBusLock linked(link, link);
+    EXPECT_FALSE(linked.acquire(0));
+    std::FILE* kept = std::fopen(target.c_str(), "r");
+    ASSERT_NE(kept, nullptr);
+    char text[8] = {};
+    EXPECT_NE(std::fgets(text, sizeof text, kept), nullptr);
+    std::fclose(kept);
+    EXPECT_STREQ(text, "keep");
 }
 
 }  // namespace
