@@ -55,6 +55,8 @@ CLinkLabel::CLinkLabel()
 CLinkLabel::~CLinkLabel()
 {
     if (linkFont != nullptr) DeleteObject(linkFont);
+    // CopyIcon made the cursor ours: a handle the label owns.
+    if (linkCursor != nullptr) DestroyIcon(linkCursor);
 }
 
 void CLinkLabel::setUrl(const char* address)
@@ -214,12 +216,14 @@ bool CLinkLabel::onPaint(WPARAM, LPARAM, LRESULT& result)
     const HDC dc = BeginPaint(hwnd_, &paint);
     std::string label = text();
     if (label.empty()) label = url;
-    SelectObject(dc, reinterpret_cast<HFONT>(send(WM_GETFONT)));
+    // The paint DC goes back with the font it came with.
+    const HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(send(WM_GETFONT)));
     SetTextColor(dc, linkColour);
     SetBkMode(dc, TRANSPARENT);
     RECT client;
     GetClientRect(hwnd_, &client);
     DrawTextA(dc, label.c_str(), -1, &client, DT_SINGLELINE | DT_VCENTER);
+    SelectObject(dc, previous);
     EndPaint(hwnd_, &paint);
     result = 0;
     return true;
