@@ -17,7 +17,8 @@ Commands:
                       (hexadecimal, lower case; e.g. "0:1f.3 8086:2443 0c05 00
                       SMBus controller"), then "SMBus host VENDOR:DEVICE at
                       BUS:DEV.FN, base 0xNNNN" and "clock generator: FSB 133.0
-                      MHz, divider 1/4"
+                      MHz, divider 1/4" (on another board: "clock generator:
+                      not read on this board")
   get                 the processor (model, core, multiplier), the measured
                       core clock, and the FSB, memory, AGP and PCI clocks read
                       from the clock generator, one "key: value" line each
@@ -28,12 +29,16 @@ Commands:
                       kept. The FSB goes first, then a pause of 0.5 s while the
                       PLL settles, then the divider, another 0.5 s, and the
                       core clock is measured again. Prints the clocks read back
-                      as get does
+                      as get does. If a step fails after the first write, the
+                      previous registers are written back: the chip ends at
+                      the old setting or the new one. When asked (--confirm),
+                      the new clocks stay only if you answer y in time
   apply FILE          programs the setting saved in FILE (a 16-byte .qz8 file,
                       as the Windows program's Save and this tool's save write
                       it, and as its -file= applies it) as set does. A file
                       that is missing, shorter than 16 bytes or holds an FSB
                       outside 2.0 to 257.0 MHz or an unknown divider is refused
+                      before anything else
   save FILE           reads the clock generator and writes its setting to FILE
   smbus-read ADDR CMD a debugging aid: one SMBus word read from the 7-bit
                       address ADDR (0x03 to 0x77) with command byte CMD (0 to
@@ -44,8 +49,17 @@ Each command first surveys the hardware: it gains port access, scans the PCI
 bus and finds the SMBus host controller of the south bridge.
 
 Options:
-  --force             set and apply also on a board other than the QZ8-II,
-                      and any command on an SMBus host a kernel driver owns
+  --confirm SECONDS   set and apply: after the new clocks are read back, ask
+                      whether to keep them and wait SECONDS (0 to 600) for
+                      "y"; without it in time (or on "n", or at the end of the
+                      input) the previous setting is programmed back and the
+                      exit status is 1. Over ssh, clocks that break the network
+                      card also break the answer, and the machine comes back by
+                      itself. On by default, 15 s, when standard input is a
+                      terminal; otherwise off unless given; 0 turns it off
+  --force             read and program the clock generator also on a board
+                      other than the QZ8-II, and use an SMBus host a kernel
+                      driver owns
   --sim SCENARIO      run on the simulated board instead of the hardware;
                       SCENARIO is blank-separated KEY=VALUE items with the keys
                       of QZ8_SIM (board, fsb, ratio, cpu, fault, failfrom,
@@ -58,16 +72,25 @@ Options:
   -h, --help          shows this text
 
 Safety rule:
-  set and apply program the clock generator only when the host bridge is
-  8086:2530 (Intel 850) and the SMBus host was found at the ICH2's function
-  8086:2443. On any other board they refuse with exit status 2, naming the
-  host bridge and SMBus host found, unless --force is given. Programming
-  stops before the divider when the chip did not take the FSB.
+  The clock generator at SMBus address 0x69 is read and programmed only when
+  the host bridge is 8086:2530 (Intel 850) and the SMBus host was found at
+  the ICH2's function 8086:2443: reading it rewrites its control block and
+  register 16, and elsewhere 0x69 is often another clock chip. On any other
+  board get, save, set and apply refuse with exit status 2, naming the host
+  bridge and SMBus host found, and survey lists what it found without reading
+  the chip; --force overrides. Programming stops before the divider when the
+  chip did not take the FSB, and puts the previous registers back.
 
 On the real board:
-  run as root, with the msr module loaded (modprobe msr gives /dev/cpu/0/msr),
-  on a kernel that grants iopl(3): not under kernel lockdown, nor in a
-  container without CAP_SYS_RAWIO, nor built without CONFIG_X86_IOPL_IOPERM.
+  run as root, on a kernel that grants iopl(3): not under kernel lockdown,
+  nor in a container without CAP_SYS_RAWIO, nor built without
+  CONFIG_X86_IOPL_IOPERM. get, set and apply also read the multiplier's MSR
+  through the msr module (modprobe msr gives /dev/cpu/0/msr). PCI
+  configuration space is read from the kernel (/sys/bus/pci/devices/*/config),
+  which takes its own lock around every access; only where sysfs is not
+  mounted does the tool use the configuration ports 0xCF8/0xCFC itself. The
+  port instructions reach only the SMBus host's eight ports (and, without
+  sysfs, those configuration ports), never 0xCF9.
   A kernel driver bound to the SMBus host (i2c_i801 on the ICH2) would
   interleave its transactions with the program's: every command that uses
   the SMBus refuses with exit status 2 while one is, naming it (unload it
@@ -78,8 +101,10 @@ On the real board:
 Exit status:
   0   success
   1   the hardware failed: no SMBus host controller, a clock generator that
-      could not be read or did not hold the new setting, an SMBus read with no
-      answer, a settings file that could not be written
+      could not be read or did not take the new setting (it runs at the
+      previous one, or may hold a mixed setting: then restart the machine),
+      new clocks not kept when asked, an SMBus read with no answer, a
+      settings file that could not be written, another copy on the SMBus
   2   usage or bad input (an unknown command or option, a missing or bad
       argument, a refused settings file), no root, no port access or no msr
       device, or a refusal by the safety rule
@@ -87,6 +112,7 @@ Exit status:
 Examples:
   qz8fsb-cli get
   qz8fsb-cli set 150 1/5
+  qz8fsb-cli --confirm 30 set 150 1/5
   qz8fsb-cli save stock.qz8 && qz8fsb-cli apply stock.qz8
   qz8fsb-cli --sim "board=raid fsb=150.5 ratio=5" survey
 )";

@@ -176,7 +176,7 @@ TEST_F(Cli, HelpIsTheManual)
     EXPECT_EQ(help.err, "");
     EXPECT_EQ(help.out.rfind("Usage: qz8fsb-cli", 0), 0u);
     for (const char* word : {"survey", "get", "set FSB [DIVIDER]", "apply FILE", "save FILE", "smbus-read ADDR CMD",
-                             "--force", "--sim", "--trace", "Exit status", "Safety rule", "modprobe msr", "iopl(3)"})
+                             "--force", "--sim", "--trace", "--confirm SECONDS", "Exit status", "Safety rule", "modprobe msr", "iopl(3)"})
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
     EXPECT_EQ(machine.channel.loadCount(), 0u);
 }
@@ -535,9 +535,11 @@ TEST_F(Cli, SetKeepsTheNewClocksOnlyOnAYesInTime)
     }
 }
 
+// Never the real machine's ports in a test: get is the command that needs the
+// msr device too, which the seams name where there is none.
 TEST_F(Cli, TheRealBoardNeedsItsAccessFirst)
 {
-    const CliRun result = run({"survey"});
+    const CliRun result = run({"get"});
     EXPECT_EQ(result.status, 2);
     EXPECT_EQ(result.out, "");
     const char* expected = geteuid() == 0

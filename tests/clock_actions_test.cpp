@@ -13,6 +13,7 @@
 #include "ident/core_clock.h"
 #include "ident/cpu_info.h"
 #include "support/sim_fixture.h"
+#include "support/test_files.h"
 
 namespace {
 
@@ -72,7 +73,8 @@ protected:
         EXPECT_GT(machine->timing.preciseRequests(), 0u) << what;
         EXPECT_EQ(machine->timing.preciseDepth(), 0u) << what;
     }
-    static constexpr const char* kFile = "burst_timing_test.qz8";
+    const std::string file = uniqueTestFile("qz8");
+    const char* const kFile = file.c_str();
 };
 
 TEST_F(BurstTimingTest, EveryActionGivesThePreciseTimerBack)

@@ -83,6 +83,29 @@ TEST_F(CoreClockScriptTest, NoUsableIntervalLeavesTheOldValue)
     }
 }
 
+// The command line's measurement: whole differences, so a loop that took
+// 2^32 ticks or more (a slow virtual machine) or a nanosecond counter past
+// 2^31 still gives the clock; a failed one gives 0, shown as unknown.
+TEST_F(CoreClockScriptTest, TheWideMeasurementNeitherWrapsNorShowsAFailure)
+{
+    const ClockCase cases[] = {
+        {"TSC difference above 2^32", 1000000, 0, 3000000, 0, 6000000000ull, 2000.0f},
+        {"ns counter past 2^31", 1000000000, 0, 3000000000ll, 0, 6000000000ull, 2000.0f},
+        {"no performance counter", 0, 0, 100000, 0, 200000000, 0.0f},
+        {"counter did not move", 1000000, 500, 500, 0, 200000000, 0.0f},
+        {"TSC did not move", 1000000, 0, 100000, 7, 7, 0.0f},
+    };
+    for (const ClockCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        cpuInfo.coreClockMhz = 2394.5f;
+        script(c.frequency, c.counterStart, c.counterEnd, c.tscStart, c.tscEnd);
+        cpu.tscIndex = 0;
+        timing.counterIndex = 0;
+        EXPECT_EQ(measureCoreClockWide(), c.expectedMhz > 0.0f);
+        EXPECT_FLOAT_EQ(cpuInfo.coreClockMhz, c.expectedMhz);
+    }
+}
+
 TEST_F(CoreClockScriptTest, BothCountersBracketTheLoopAtRaisedPriority)
 {
     script(1000000, 0, 100000, 0, 200000000);

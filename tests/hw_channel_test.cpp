@@ -176,26 +176,6 @@ TEST_F(ChannelContractTest, BackEndWithoutReloadFailsTheOpenAtOnce)
     EXPECT_EQ(channel.opens, 1);
 }
 
-class FakeBusLock final : public BusLock {
-public:
-    bool acquire(uint32_t timeoutMs) override
-    {
-        waitedMs = timeoutMs;
-        held = free;
-        return held;
-    }
-    void release() override
-    {
-        EXPECT_TRUE(held) << "released a bus it did not hold";
-        held = false;
-        ++releases;
-    }
-    bool free = true;
-    bool held = false;
-    uint32_t waitedMs = 0;
-    int releases = 0;
-};
-
 // From open to close the bus is this process's and sleeps are precise;
 // both are given back at close and after an open that failed.
 class BurstTest : public ChannelContractTest {
@@ -264,6 +244,34 @@ TEST_F(BurstTest, AnotherCopyHoldingTheBusFailsTheOpenWithABox)
     EXPECT_TRUE(timing.events.empty()) << "no precise sleeps were asked for";
     closeDevice();
     EXPECT_EQ(lock.releases, 0);
+}
+
+// A box shown in the middle of a burst would keep the bus and the 1 ms timer
+// for as long as its user reads, and its loop would let the window start
+// another burst inside this one: boxes wait for the burst's end.
+TEST_F(BurstTest, BoxesRaisedInABurstComeAfterItsEnd)
+{
+    struct LockWatcher final : Notifier {
+        explicit LockWatcher(const FakeBusLock& watched) : lock(watched) {}
+        void showMessage(const char* text, const char*, uint32_t) override
+        {
+            shown.push_back(std::string(text) + (lock.held ? " (bus held)" : ""));
+        }
+        const FakeBusLock& lock;
+        std::vector<std::string> shown;
+    } watcher(lock);
+    installPlatform(Platform{&channel, nullptr, &timing, &watcher, &lock});
+    ASSERT_EQ(openDevice(), 1);
+    showMessage("first", "c", kIconError);
+    uint32_t high = 0;
+    uint32_t low = 0;
+    channel.ok = 0;
+    EXPECT_EQ(readMsr(0x2C, high, low), 0);
+    EXPECT_TRUE(watcher.shown.empty());
+    closeDevice();
+    EXPECT_EQ(watcher.shown, (std::vector<std::string>{"first", "Device does not support the requested API"}));
+    showMessage("after", "c", kIconError);
+    EXPECT_EQ(watcher.shown.back(), "after") << "outside a burst a box comes at once";
 }
 
 }  // namespace

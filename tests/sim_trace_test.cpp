@@ -1,6 +1,5 @@
 // The SMBus trace file written for QZ8_SIM's trace=PATH.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -15,6 +14,7 @@
 #include "sim/sim_trace.h"
 #include "sim/trace_line.h"
 #include "support/sim_fixture.h"
+#include "support/test_files.h"
 
 namespace {
 
@@ -60,8 +60,7 @@ class SimTraceTest : public SimBoardTest {};
 
 TEST_F(SimTraceTest, WritesTheTransactionsAndTheClockTheRunEndsAt)
 {
-    // A name of its own: tests of other processes share the folder.
-    const std::string path = ::testing::TempDir() + "qz8_smbus_trace_" + std::to_string(getpid()) + ".txt";
+    const std::string path = uniqueTestFile("trace");
     useScenario(("trace=" + path).c_str());
     ASSERT_TRUE(sim::startSimTrace(board()));
     bringUp();

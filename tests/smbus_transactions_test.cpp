@@ -195,6 +195,30 @@ TEST_F(SmbusTransactionTest, ABlockReadEndedWithoutByteDoneEndsTheWait)
     EXPECT_EQ(second, chip().reg(31));
 }
 
+// Ends that are no completion, though the controller let go of the bus: a
+// failed flag with interrupt beside it, a block ended before its count. The
+// next transaction runs as usual.
+TEST_F(SmbusTransactionTest, EndsThatLookCompleteButAreNot)
+{
+    uint8_t first = 0;
+    uint8_t second = 0;
+    uint8_t block[32] = {};
+    useFault("failtx=1 fault=failintr");
+    EXPECT_EQ(smbusReadWord(0xD3, 31, first, second), 0);
+    useFault("failtx=1 fault=failintr");
+    EXPECT_EQ(smbusWriteWord(0xD2, 31, 17, 0xD4), 0);
+    useFault("fault=shortblock");
+    const uint64_t before = board().clock().nowNs();
+    EXPECT_EQ(smbusReadBlock(0xD3, 0, block), 0);
+    for (uint32_t i = 0; i < 17; ++i) block[i] = chip().reg(i);
+    block[16] = 0x5A;
+    EXPECT_EQ(smbusWriteBlock(0xD2, 0, block, 17), 0);
+    EXPECT_NE(chip().reg(16), 0x5A) << "the block's last byte never went out";
+    EXPECT_LT(board().clock().nowNs() - before, 20'000'000u) << "no wait ran to its bound";
+    EXPECT_EQ(smbusReadWord(0xD3, 31, first, second), 1);
+    EXPECT_EQ(second, chip().reg(31));
+}
+
 TEST_F(SmbusTransactionTest, WordTransfersStillWorkOnTheStrictController)
 {
     useFault("fault=strictend");

@@ -12,6 +12,7 @@
 #include "clock/smbus.h"
 #include "hw/hw_channel.h"
 #include "support/sim_fixture.h"
+#include "support/test_files.h"
 
 namespace {
 
@@ -38,7 +39,9 @@ protected:
         EXPECT_EQ(notifier.boxes[0].icon, icon);
     }
 
-    static constexpr const char* kFile = "startup_batch.qz8";
+    // A file of its own: tests of this group run at the same time.
+    const std::string file = uniqueTestFile("qz8");
+    const char* const kFile = file.c_str();
 };
 
 TEST_F(StartupSequence, StockBoardComesUpWithTheDeviceClosedAndNoBox)
@@ -69,9 +72,13 @@ TEST_F(StartupSequence, AliasedConfigBytesStillFindTheSmbus)
 
 TEST_F(StartupSequence, NoSmbusEndsWithItsBoxAndTheDriverRemoved)
 {
+    FakeBusLock lock;
+    installPlatform(Platform{&machine->channel, &machine->processor, &machine->timing, &notifier, &lock});
     useScenario("board=empty");
     EXPECT_FALSE(bringUpHardware());
     expectOnlyBox("No SMBus interface found.", "SMBus Error", 0x30);
+    EXPECT_FALSE(lock.held) << "the bus is given back";
+    EXPECT_EQ(machine->timing.preciseDepth(), 0u) << "and the 1 ms timer";
     EXPECT_FALSE(machine->channel.isOpen());
     EXPECT_FALSE(machine->channel.loaded());
     unloadDriver();  // shutDown's second call changes nothing
@@ -144,6 +151,23 @@ TEST_F(StartupSequence, ProgrammableRangeEndsAreInclusive)
     EXPECT_FALSE(isProgrammableSetting({257.5f, 4}));
     EXPECT_FALSE(isProgrammableSetting({1.99f, 4}));
     EXPECT_FALSE(isProgrammableSetting({-std::numeric_limits<float>::infinity(), 4}));
+}
+
+// Another program holding the SMBus when batch mode programs: its box alone,
+// no traffic, and no success.
+TEST_F(StartupSequence, BatchEndsAtOnceWhenTheBusIsAnothersWithOneBox)
+{
+    FakeBusLock lock;
+    installPlatform(Platform{&machine->channel, &machine->processor, &machine->timing, &notifier, &lock});
+    writeSetting(150.0f, 5);
+    ASSERT_TRUE(bringUpHardware());
+    lock.free = false;
+    log.accesses.clear();
+    const uint64_t start = board().clock().nowNs();
+    EXPECT_EQ(runBatchMode((std::string("-file=") + kFile).c_str()), BatchOutcome::Failed);
+    expectOnlyBox("Another copy of the program is using the SMBus.", "SMBus Error", 0x30);
+    EXPECT_TRUE(log.accesses.empty());
+    EXPECT_EQ(board().clock().nowNs(), start) << "no wait of a transaction";
 }
 
 // A sequence that fails on the way (here the clock chip does not answer) is

@@ -23,6 +23,26 @@ public:
     std::vector<ShownMessage> boxes;
 };
 
+// The SMBus owner's lock, granted while `free`.
+class FakeBusLock final : public BusLock {
+public:
+    bool acquire(uint32_t timeoutMs) override
+    {
+        waitedMs = timeoutMs;
+        held = free;
+        return held;
+    }
+    void release() override
+    {
+        if (held) ++releases;
+        held = false;
+    }
+    bool free = true;
+    bool held = false;
+    uint32_t waitedMs = 0;
+    int releases = 0;
+};
+
 class PortLog final : public sim::PortObserver {
 public:
     void onPortAccess(const sim::PortAccess& access) override { accesses.push_back(access); }
