@@ -47,7 +47,11 @@ bool userKeeps(int input, uint32_t seconds, std::FILE* err, const char* question
         const ssize_t got = read(input, &c, 1);
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) break;  // end of input: nobody is there to answer
-        if (c == '\n') return isYes(line);
+        if (c == '\n') {
+            // A terminal has echoed the line and its end already.
+            if (isatty(input) != 1) std::fputc('\n', err);
+            return isYes(line);
+        }
         if (line.size() < 64) line.push_back(c);
     }
     std::fputc('\n', err);
