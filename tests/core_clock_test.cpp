@@ -12,6 +12,14 @@
 
 namespace {
 
+struct ClockCase {
+    const char* what;
+    int64_t frequency;
+    int64_t counterStart, counterEnd;
+    uint64_t tscStart, tscEnd;
+    float expectedMhz;
+};
+
 class CoreClockScriptTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -26,19 +34,14 @@ protected:
         timing.frequency = frequency;
         timing.counterReadings = {counterStart, counterEnd};
         cpu.tscReadings = {tscStart, tscEnd};
+        cpu.tscIndex = 0;
+        timing.counterIndex = 0;
     }
+    void script(const ClockCase& c) { script(c.frequency, c.counterStart, c.counterEnd, c.tscStart, c.tscEnd); }
 
     ScriptedProcessor cpu;
     ScriptedTiming timing;
     RecordingNotifier notifier;
-};
-
-struct ClockCase {
-    const char* what;
-    int64_t frequency;
-    int64_t counterStart, counterEnd;
-    uint64_t tscStart, tscEnd;
-    float expectedMhz;
 };
 
 TEST_F(CoreClockScriptTest, TicksPerMicrosecondTimesTscDeltaOverCounterDelta)
@@ -53,9 +56,7 @@ TEST_F(CoreClockScriptTest, TicksPerMicrosecondTimesTscDeltaOverCounterDelta)
     };
     for (const ClockCase& c : cases) {
         SCOPED_TRACE(c.what);
-        script(c.frequency, c.counterStart, c.counterEnd, c.tscStart, c.tscEnd);
-        cpu.tscIndex = 0;
-        timing.counterIndex = 0;
+        script(c);
         measureCoreClock();
         EXPECT_FLOAT_EQ(cpuInfo.coreClockMhz, c.expectedMhz);
     }
@@ -73,9 +74,7 @@ TEST_F(CoreClockScriptTest, NoUsableIntervalLeavesTheOldValue)
     for (const ClockCase& c : cases) {
         SCOPED_TRACE(c.what);
         cpuInfo.coreClockMhz = 2394.5f;
-        script(c.frequency, c.counterStart, c.counterEnd, c.tscStart, c.tscEnd);
-        cpu.tscIndex = 0;
-        timing.counterIndex = 0;
+        script(c);
         timing.restored.clear();
         measureCoreClock();
         EXPECT_EQ(cpuInfo.coreClockMhz, 2394.5f);
@@ -98,9 +97,7 @@ TEST_F(CoreClockScriptTest, TheWideMeasurementNeitherWrapsNorShowsAFailure)
     for (const ClockCase& c : cases) {
         SCOPED_TRACE(c.what);
         cpuInfo.coreClockMhz = 2394.5f;
-        script(c.frequency, c.counterStart, c.counterEnd, c.tscStart, c.tscEnd);
-        cpu.tscIndex = 0;
-        timing.counterIndex = 0;
+        script(c);
         EXPECT_EQ(measureCoreClockWide(), c.expectedMhz > 0.0f);
         EXPECT_FLOAT_EQ(cpuInfo.coreClockMhz, c.expectedMhz);
     }
