@@ -53,15 +53,6 @@ Preparation prepareControlBlock()
     return Preparation::Done;
 }
 
-int32_t prepareClockGenerator() { return prepareControlBlock() == Preparation::Done ? 1 : 0; }
-
-uint8_t readClockRegister(uint8_t reg)
-{
-    RegisterWord word{};
-    readRegister(reg, word);
-    return word.value;
-}
-
 bool clearRegister16()
 {
     RegisterWord word{};

@@ -30,10 +30,6 @@ enum class Preparation : uint8_t { Done, NotRead, NotWritten };
 // Block read of the control block at command 0, bytes 8..16 set, block
 // write of 17 bytes. NotRead: nothing was written.
 Preparation prepareControlBlock();
-// 1 when the control block was read and written back.
-int32_t prepareClockGenerator();
-// The register's value (the second data byte of a word read).
-uint8_t readClockRegister(uint8_t reg);
 // Word read of register 31 for its first byte, then 0 written to register
 // 16 with it. True when both transactions went through.
 bool clearRegister16();

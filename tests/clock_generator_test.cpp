@@ -254,7 +254,7 @@ protected:
     uint32_t preparationOperations()
     {
         const uint32_t before = machine->channel.portOperations();
-        EXPECT_EQ(prepareClockGenerator(), 1);
+        EXPECT_EQ(prepareControlBlock(), Preparation::Done);
         return machine->channel.portOperations() - before;
     }
 };
