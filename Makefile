@@ -52,7 +52,8 @@ test: native win32 win64 fuzz-build
 	@cd $(BUILD) && ctest -j $(JOBS) --output-on-failure; status=$$?; \
 	  $(STOP_WINE); exit $$status
 
-# qz8fsb-cli against QEMU's PC: three guests, each check's result printed.
+# qz8fsb-cli against QEMU's PC, as the x86-64 and the i386 build: three guests
+# each, every check's result printed.
 qemu-test: setup
 	@bash tools/qemu-test.sh $(BUILD)
 
