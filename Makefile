@@ -7,12 +7,18 @@ WIN64 := $(BUILD)/win64
 FUZZ := $(BUILD)/fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := command_line settings_file scenario trace_line request_rules
+VERSION := $(shell head -n 1 VERSION)
+DIST ?= dist
+# What make dist-win32 leaves for tests of the shipped images: the zip, and
+# its four files unpacked.
+DIST_ZIP := $(DIST)/qz8fsb-$(VERSION)-win32.zip
+DIST_WIN32 := $(DIST)/win32
 
 # Ends the wineservers of the test build's two Wine prefixes.
 STOP_WINE = for p in $(CURDIR)/$(WIN64)/wineprefix $(CURDIR)/$(WIN64)/gui/wineprefix; do \
 	  QZ8_WINEPREFIX=$$p bash $(CURDIR)/tools/wine-run.sh --stop; done
 
-.PHONY: all setup native win32 win64 fuzz-build fuzz test qemu-test gui-test demo bench clean
+.PHONY: all setup native win32 win64 fuzz-build fuzz test qemu-test gui-test demo bench dist dist-win32 dist-check clean
 
 all: native win32 win64
 
@@ -57,6 +63,21 @@ test: native win32 win64 fuzz-build
 qemu-test: setup
 	@bash tools/qemu-test.sh $(BUILD)
 
+# The release in $(DIST)/: the Windows zip and the CLI's Debian packages
+# (i386, amd64), each listed with its SHA-256.
+dist: win32
+	@bash tools/dist.sh $(BUILD) $(DIST)
+
+# The Windows zip alone, and its files in $(DIST_WIN32).
+dist-win32: win32
+	@bash tools/dist-win32.sh $(BUILD) $(DIST)
+	@sha256sum $(DIST_ZIP)
+
+# make dist in two fresh clones of the last commit, in different folders at
+# different times, and the artifacts compared byte for byte.
+dist-check: setup
+	@bash tools/dist-check.sh $(BUILD)
+
 # The window scripts alone.
 gui-test: win64
 	@cd $(WIN64) && ctest -L gui --output-on-failure; status=$$?; \
@@ -74,4 +95,4 @@ bench: native win64
 	@bash tools/bench-gui.sh $(WIN64)
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(DIST)

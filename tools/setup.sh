@@ -6,7 +6,8 @@
 # build natively; Xvfb and ImageMagick for the windows and their pictures;
 # Debian's i686 cross compiler for the command-line tool of the QZ8-II's
 # 32-bit processor; QEMU for its guests (their kernels and busybox are
-# unpacked from Debian's packages by tools/qemu-test.sh).
+# unpacked from Debian's packages by tools/qemu-test.sh); zip, help2man,
+# man and lintian for the release (make dist).
 # A second run is a quick no-op.
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
@@ -21,7 +22,8 @@ PKGS=(g++ gcc cmake make googletest libgtest-dev clang libclang-rt-14-dev
       wine wine64
       xvfb xauth imagemagick
       g++-i686-linux-gnu file
-      qemu-system-x86 cpio xz-utils)
+      qemu-system-x86 cpio xz-utils
+      zip unzip help2man man-db lintian)
 
 missing=()
 installed=$(dpkg-query -W -f='${db:Status-Abbrev} ${binary:Package}\n' 2>/dev/null | awk '$1=="ii"{print $2}')
