@@ -89,10 +89,13 @@ demo: native win64
 	@$(NATIVE)/app/qz8-survey
 	@bash tools/demo.sh $(WIN64)
 
-# Figures as `name value unit` lines.
-bench: native win64
+# Figures as `name value unit` lines, ending with the sizes of the shipped
+# images (make dist holds them to 256 KB and 32 KB).
+bench: native win32 win64
 	@$(NATIVE)/bench/qz8-bench
 	@bash tools/bench-gui.sh $(WIN64)
+	@for image in $(WIN32)/app/qz8fsb.exe $(WIN32)/driver/zornik.sys; do \
+	  echo "size.$${image##*/} $$(stat -c %s $$image) bytes"; done
 
 clean:
 	rm -rf $(BUILD) $(DIST)
