@@ -26,9 +26,10 @@ for limit in qz8fsb.exe:262144 zornik.sys:32768; do
     [ "$size" -le "$max" ] || fail "$file is $size bytes, over its limit of $max"
 done
 # The dialog template holds the caption in UTF-16: dropping the zero bytes
-# leaves its text.
+# leaves its text. (grep reads to the end: with -q, tr could die of SIGPIPE
+# and fail the pipeline.)
 caption="VELK QZ8-II FSB Modifier (Version $version)"
-tr -d '\0' <"$stage/qz8fsb.exe" | grep -aqF "$caption" || fail "qz8fsb.exe's caption is not '$caption'"
+tr -d '\0' <"$stage/qz8fsb.exe" | grep -aF "$caption" >/dev/null || fail "qz8fsb.exe's caption is not '$caption'"
 
 # The user's manual, for Notepad: ASCII, at most 79 columns, CRLF.
 readme=$dist_root/packaging/windows/README.txt
