@@ -7,12 +7,18 @@ WIN64 := $(BUILD)/win64
 FUZZ := $(BUILD)/fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := command_line settings_file scenario trace_line request_rules
+VERSION := $(shell head -n 1 VERSION)
+DIST ?= dist
+# What make dist-win32 leaves for tests of the shipped images: the zip, and
+# its four files unpacked.
+DIST_ZIP := $(DIST)/qz8fsb-$(VERSION)-win32.zip
+DIST_WIN32 := $(DIST)/win32
 
 # Ends the wineservers of the test build's two Wine prefixes.
 STOP_WINE = for p in $(CURDIR)/$(WIN64)/wineprefix $(CURDIR)/$(WIN64)/gui/wineprefix; do \
 	  QZ8_WINEPREFIX=$$p bash $(CURDIR)/tools/wine-run.sh --stop; done
 
-.PHONY: all setup native win32 win64 fuzz-build fuzz test qemu-test gui-test demo bench clean
+.PHONY: all setup native win32 win64 fuzz-build fuzz test qemu-test gui-test demo bench dist dist-win32 dist-check clean
 
 all: native win32 win64
 
@@ -52,9 +58,25 @@ test: native win32 win64 fuzz-build
 	@cd $(BUILD) && ctest -j $(JOBS) --output-on-failure; status=$$?; \
 	  $(STOP_WINE); exit $$status
 
-# qz8fsb-cli against QEMU's PC: three guests, each check's result printed.
+# qz8fsb-cli against QEMU's PC, as the x86-64 and the i386 build: three guests
+# each, every check's result printed.
 qemu-test: setup
 	@bash tools/qemu-test.sh $(BUILD)
+
+# The release in $(DIST)/: the Windows zip and the CLI's Debian packages
+# (i386, amd64), each listed with its SHA-256.
+dist: win32
+	@bash tools/dist.sh $(BUILD) $(DIST)
+
+# The Windows zip alone, and its files in $(DIST_WIN32).
+dist-win32: win32
+	@bash tools/dist-win32.sh $(BUILD) $(DIST)
+	@sha256sum $(DIST_ZIP)
+
+# make dist in two fresh clones of the last commit, in different folders at
+# different times, and the artifacts compared byte for byte.
+dist-check: setup
+	@bash tools/dist-check.sh $(BUILD)
 
 # The window scripts alone.
 gui-test: win64
@@ -67,10 +89,13 @@ demo: native win64
 	@$(NATIVE)/app/qz8-survey
 	@bash tools/demo.sh $(WIN64)
 
-# Figures as `name value unit` lines.
-bench: native win64
+# Figures as `name value unit` lines, ending with the sizes of the shipped
+# images (make dist holds them to 256 KB and 32 KB).
+bench: native win32 win64
 	@$(NATIVE)/bench/qz8-bench
 	@bash tools/bench-gui.sh $(WIN64)
+	@for image in $(WIN32)/app/qz8fsb.exe $(WIN32)/driver/zornik.sys; do \
+	  echo "size.$${image##*/} $$(stat -c %s $$image) bytes"; done
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(DIST)

@@ -12,8 +12,8 @@ Changing bus clocks of a running machine can crash it or corrupt data on its
 disks. Save your work first.
 
 Commands:
-  survey              every PCI function found, one a line:
-                        BUS:DEV.FN VENDOR:DEVICE CLASS HEADER-TYPE KIND
+  survey              every PCI function found, one a line as
+                      BUS:DEV.FN VENDOR:DEVICE CLASS HEADER-TYPE KIND
                       (hexadecimal, lower case; e.g. "0:1f.3 8086:2443 0c05 00
                       SMBus controller"), then "SMBus host VENDOR:DEVICE at
                       BUS:DEV.FN, base 0xNNNN" and "clock generator: FSB 133.0
@@ -40,7 +40,8 @@ Commands:
                       outside 2.0 to 257.0 MHz or an unknown divider is refused
                       before anything else
   save FILE           reads the clock generator and writes its setting to FILE
-  smbus-read ADDR CMD a debugging aid: one SMBus word read from the 7-bit
+  smbus-read ADDR CMD
+                      a debugging aid: one SMBus word read from the 7-bit
                       address ADDR (0x03 to 0x77) with command byte CMD (0 to
                       255), each decimal or hexadecimal after 0x; prints the
                       two bytes read, "0xNN 0xNN"

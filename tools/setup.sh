@@ -4,8 +4,10 @@
 # thread model (the shipped PE32 programs and drivers) and for x86_64 with
 # posix threads (the PE32+ test build); 64-bit Wine, which runs the test
 # build natively; Xvfb and ImageMagick for the windows and their pictures;
-# QEMU and a static busybox for the command-line tool's guest (the guest's
-# kernel is unpacked from Debian's package by tools/qemu-test.sh).
+# Debian's i686 cross compiler for the command-line tool of the QZ8-II's
+# 32-bit processor; QEMU for its guests (their kernels and busybox are
+# unpacked from Debian's packages by tools/qemu-test.sh); zip, help2man,
+# man and lintian for the release (make dist).
 # A second run is a quick no-op.
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
@@ -19,7 +21,9 @@ PKGS=(g++ gcc cmake make googletest libgtest-dev clang libclang-rt-14-dev
       mingw-w64-x86-64-dev mingw-w64-i686-dev
       wine wine64
       xvfb xauth imagemagick
-      qemu-system-x86 busybox-static cpio xz-utils)
+      g++-i686-linux-gnu file
+      qemu-system-x86 cpio xz-utils
+      zip unzip help2man man-db lintian)
 
 missing=()
 installed=$(dpkg-query -W -f='${db:Status-Abbrev} ${binary:Package}\n' 2>/dev/null | awk '$1=="ii"{print $2}')
