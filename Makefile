@@ -7,12 +7,14 @@ WIN64 := $(BUILD)/win64
 FUZZ := $(BUILD)/fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := command_line settings_file scenario trace_line request_rules
+# The folder make pe32-test takes the shipped PE32 images from.
+PE32_IMAGES ?= $(WIN32)
 
 # Ends the wineservers of the test build's two Wine prefixes.
 STOP_WINE = for p in $(CURDIR)/$(WIN64)/wineprefix $(CURDIR)/$(WIN64)/gui/wineprefix; do \
 	  QZ8_WINEPREFIX=$$p bash $(CURDIR)/tools/wine-run.sh --stop; done
 
-.PHONY: all setup native win32 win64 fuzz-build fuzz test qemu-test gui-test demo bench clean
+.PHONY: all setup native win32 win64 fuzz-build fuzz test qemu-test pe32-test gui-test demo bench clean
 
 all: native win32 win64
 
@@ -55,6 +57,12 @@ test: native win32 win64 fuzz-build
 # qz8fsb-cli against QEMU's PC: three guests, each check's result printed.
 qemu-test: setup
 	@bash tools/qemu-test.sh $(BUILD)
+
+# The shipped PE32 images in a 32-bit PC under QEMU: the window scripts of
+# gui-test, the channel and service tests, the real driver on QEMU's ports.
+# The guest is cached outside the clone (~/.cache/qz8fsb-pe32).
+pe32-test: setup $(if $(filter $(WIN32),$(PE32_IMAGES)),win32)
+	@bash tools/pe32-test.sh $(BUILD) $(PE32_IMAGES)
 
 # The window scripts alone.
 gui-test: win64

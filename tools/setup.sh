@@ -5,7 +5,9 @@
 # posix threads (the PE32+ test build); 64-bit Wine, which runs the test
 # build natively; Xvfb and ImageMagick for the windows and their pictures;
 # QEMU and a static busybox for the command-line tool's guest (the guest's
-# kernel is unpacked from Debian's package by tools/qemu-test.sh).
+# kernel is unpacked from Debian's package by tools/qemu-test.sh); for the
+# 32-bit guest of make pe32-test, debootstrap, the module tools, mke2fs and
+# qemu-img, and MinGW-w64 for i686 with posix threads (its test programs).
 # A second run is a quick no-op.
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
@@ -19,7 +21,8 @@ PKGS=(g++ gcc cmake make googletest libgtest-dev clang libclang-rt-14-dev
       mingw-w64-x86-64-dev mingw-w64-i686-dev
       wine wine64
       xvfb xauth imagemagick
-      qemu-system-x86 busybox-static cpio xz-utils)
+      qemu-system-x86 busybox-static cpio xz-utils
+      debootstrap kmod e2fsprogs qemu-utils g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix)
 
 missing=()
 installed=$(dpkg-query -W -f='${db:Status-Abbrev} ${binary:Package}\n' 2>/dev/null | awk '$1=="ii"{print $2}')
