@@ -181,8 +181,8 @@ for share in "$run"/guest-* "$ports"; do
         for file in "$share/out/screenshots/$name-failed.png" "$share/out/logs/$name.log"; do
             [ -f "$file" ] && echo "     $file"
         done
-        echo "     the guest's console, last lines:"
-        tr -d '\r' <"$share/console.log" | grep -av '^pe32\.' | tail -n 15 | sed 's/^/     | /'
+        echo "     the guest's console from there:"
+        tr -d '\r' <"$share/console.log" | grep -a -F -x -A 14 "$line" | tail -n +2 | sed 's/^/     /'
         failed=1
     done < <(grep -a ' FAIL' "$results" 2>/dev/null)
 done

@@ -9,11 +9,13 @@ mkdir -p "$out/screenshots" "$out/logs"
 cp -r "$share/bin" /tmp/bin
 bin=/tmp/bin
 
-# NAME ok|FAIL [DETAIL]: one line on the console and in results.txt.
+# NAME ok|FAIL [DETAIL] [LOG]: one line on the console and in results.txt;
+# after a failure the last lines of its log follow on the console.
 result() {
     local line="pe32.$1 $2${3:+ $3}"
     echo "$line" >>"$out/results.txt"
     echo "$line"
+    if [ "$2" = FAIL ] && [ -f "${4:-}" ]; then tail -n 12 "$4" | tr -d '\r' | sed 's/^/  | /'; fi
 }
 winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
 

@@ -34,7 +34,8 @@ grep -E '^[0-9a-f]+:[0-9a-f]{2}\.[0-7] ' /tmp/survey-out.txt | cut -d' ' -f1-4 |
 if [ -s /tmp/lspci.txt ] && cmp -s /tmp/lspci.txt /tmp/survey.txt; then
     result ports.pci-table ok "$(wc -l </tmp/lspci.txt) functions, as lspci lists them"
 else
-    result ports.pci-table FAIL "lspci: $(tr '\n' ';' </tmp/lspci.txt) driver: $(tr '\n' ';' </tmp/survey.txt)"
+    result ports.pci-table FAIL "lspci: $(tr '\n' ';' </tmp/lspci.txt) driver: $(tr '\n' ';' </tmp/survey.txt)" \
+        "$out/logs/survey.txt"
 fi
 host=$(grep '^SMBus host' /tmp/survey-out.txt)
 if [ "$host" = "SMBus host $pm_id at 0:01.3, base $base" ]; then
@@ -52,12 +53,13 @@ status=$?
 if [ $status -eq 0 ]; then
     result ports.window ok "multiplier unknown, the MSR request failed; no service left"
 else
-    result ports.window FAIL "$(failed_line "$out/logs/real_ports.log")"
+    result ports.window FAIL "$(failed_line "$out/logs/real_ports.log")" "$out/logs/real_ports.log"
 fi
 took=$(tr -d '\r' <"$out/logs/real_ports.log" | sed -n 's/^get-current-values \([0-9]*\) ms$/\1/p')
 # Nothing answers at 0x69: each transaction ends at its first poll with a
 # device error. Waiting out even one bound (500 polls) would take longer.
-if [ -n "$took" ] && [ "$took" -lt 3000 ]; then
+# The figure counts only when the window ran as it should.
+if [ $status -eq 0 ] && [ -n "$took" ] && [ "$took" -lt 3000 ]; then
     result ports.smbus-error-in-time ok "${took} ms"
 else
     result ports.smbus-error-in-time FAIL "'${took:-no figure}' ms, bound 3000"

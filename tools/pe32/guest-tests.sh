@@ -18,7 +18,8 @@ while read -r script; do
     if [ $status -eq 0 ]; then
         result "gui.$name" ok "$(seconds_since "$begin")"
     else
-        result "gui.$name" FAIL "$(seconds_since "$begin"): $(failed_line "$out/logs/$name.log")"
+        result "gui.$name" FAIL "$(seconds_since "$begin"): $(failed_line "$out/logs/$name.log")" \
+            "$out/logs/$name.log"
     fi
 done <"$share/scripts.txt"
 
@@ -32,7 +33,7 @@ gtest() {  # NAME FOLDER PROGRAM
     passed=$(sed -n 's/.*\[  PASSED  \] \([0-9]*\) test.*/\1/p' "$out/logs/$1.log")
     failed=$(grep -o '\[  FAILED  \] [A-Za-z0-9_.]*' "$out/logs/$1.log" | sed 's/.* //' | sort -u | tr '\n' ' ')
     if [ $status -eq 0 ] && [ -n "$passed" ]; then result "$1" ok "$(seconds_since "$begin") ($passed tests)"
-    else result "$1" FAIL "$(seconds_since "$begin"): exit $status ${failed}"; fi
+    else result "$1" FAIL "$(seconds_since "$begin"): exit $status ${failed}" "$out/logs/$1.log"; fi
 }
 if [ -e "$share/channel-tests" ]; then
     mkdir -p /tmp/service/real
