@@ -19,6 +19,30 @@ result() {
 }
 winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
 
+seconds_since() { echo "$(( $(date +%s) - $1 )) s"; }
+
+# A GoogleTest program run in FOLDER: NAME ok with its count, or FAIL with
+# the cases that failed.
+gtest() {  # NAME FOLDER PROGRAM
+    local begin passed failed status
+    begin=$(date +%s)
+    (cd "$2" && bash "$repo/tools/wine-run.sh" "$3") </dev/null >"$out/logs/$1.log" 2>&1
+    status=$?
+    passed=$(sed -n 's/.*\[  PASSED  \] \([0-9]*\) test.*/\1/p' "$out/logs/$1.log")
+    failed=$(grep -o '\[  FAILED  \] [A-Za-z0-9_.]*' "$out/logs/$1.log" | sed 's/.* //' | sort -u | tr '\n' ' ')
+    if [ $status -eq 0 ] && [ -n "$passed" ]; then result "$1" ok "$(seconds_since "$begin") ($passed tests)"
+    else result "$1" FAIL "$(seconds_since "$begin"): exit $status ${failed}" "$out/logs/$1.log"; fi
+}
+
+# The service test's folder: the shipped zornik-sim.sys as zornik.sys, the
+# shipped zornik.sys in real/.
+service_folder() {
+    mkdir -p /tmp/service/real
+    cp "$bin/zornik-sim.sys" /tmp/service/zornik.sys
+    cp "$bin/zornik.sys" /tmp/service/real/zornik.sys
+    echo /tmp/service
+}
+
 # The failed line of a window script, from the script driver's log.
 failed_line() { grep -a -A1 -m1 ':[0-9]*: ' "$1" | tr '\n' ' '; }
 

@@ -5,7 +5,6 @@
 #   guest-tests.sh REPO SHARE
 repo=$1 share=$2
 . "$repo/tools/pe32/guest-common.sh"
-seconds_since() { echo "$(( $(date +%s) - $1 )) s"; }
 start_display
 export QZ8_GUI_DRIVER_SYS=$bin/zornik-sim.sys
 
@@ -24,23 +23,10 @@ while read -r script; do
 done <"$share/scripts.txt"
 
 # The channel's NT line with no driver file; the shipped drivers under the
-# service manager (zornik-sim.sys as zornik.sys, zornik.sys in real/).
-gtest() {  # NAME FOLDER PROGRAM
-    local begin passed failed status
-    begin=$(date +%s)
-    (cd "$2" && bash "$repo/tools/wine-run.sh" "$3") </dev/null >"$out/logs/$1.log" 2>&1
-    status=$?
-    passed=$(sed -n 's/.*\[  PASSED  \] \([0-9]*\) test.*/\1/p' "$out/logs/$1.log")
-    failed=$(grep -o '\[  FAILED  \] [A-Za-z0-9_.]*' "$out/logs/$1.log" | sed 's/.* //' | sort -u | tr '\n' ' ')
-    if [ $status -eq 0 ] && [ -n "$passed" ]; then result "$1" ok "$(seconds_since "$begin") ($passed tests)"
-    else result "$1" FAIL "$(seconds_since "$begin"): exit $status ${failed}" "$out/logs/$1.log"; fi
-}
+# service manager.
 if [ -e "$share/channel-tests" ]; then
-    mkdir -p /tmp/service/real
-    cp "$bin/zornik-sim.sys" /tmp/service/zornik.sys
-    cp "$bin/zornik.sys" /tmp/service/real/zornik.sys
     gtest win32_channel /tmp "$bin/qz8_win32_tests.exe"
-    gtest driver_service /tmp/service "$bin/qz8_driver_service_tests.exe"
+    gtest driver_service "$(service_folder)" "$bin/qz8_driver_service_tests.exe"
 fi
 bash "$repo/tools/gui-display.sh" stop /tmp/display
 echo "PE32-DONE" >>"$out/results.txt"
