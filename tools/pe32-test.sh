@@ -183,7 +183,7 @@ for share in "$run"/guest-* "$ports"; do
         tr -d '\r' <"$share/console.log" | grep -av '^pe32\.' | tail -n 15 | sed 's/^/     | /'
         failed=1
     fi
-    while read -r line; do
+    while IFS= read -r line; do
         name=${line%% *}; name=${name##*.}
         echo "---- $line"
         for file in "$share/out/screenshots/$name-failed.png" "$share/out/logs/$name.log"; do

@@ -29,7 +29,7 @@ gtest() {  # NAME FOLDER PROGRAM
     (cd "$2" && bash "$repo/tools/wine-run.sh" "$3") </dev/null >"$out/logs/$1.log" 2>&1
     status=$?
     passed=$(sed -n 's/.*\[  PASSED  \] \([0-9]*\) test.*/\1/p' "$out/logs/$1.log")
-    failed=$(grep -o '\[  FAILED  \] [A-Za-z0-9_.]*' "$out/logs/$1.log" | sed 's/.* //' | sort -u | tr '\n' ' ')
+    failed=$(grep -o '\[  FAILED  \] [A-Za-z][A-Za-z0-9_.]*' "$out/logs/$1.log" | sed 's/.* //' | sort -u | tr '\n' ' ')
     if [ $status -eq 0 ] && [ -n "$passed" ]; then result "$1" ok "$(seconds_since "$begin") ($passed tests)"
     else result "$1" FAIL "$(seconds_since "$begin"): exit $status ${failed}" "$out/logs/$1.log"; fi
 }
@@ -44,7 +44,7 @@ service_folder() {
 }
 
 # The failed line of a window script, from the script driver's log.
-failed_line() { grep -a -A1 -m1 ':[0-9]*: ' "$1" | tr '\n' ' '; }
+failed_line() { grep -a -A1 -m1 ':[0-9]*: ' "$1" | tr -d '\r' | tr '\n' ' '; }
 
 start_display() {
     bash "$repo/tools/gui-display.sh" start /tmp/display >/dev/null
