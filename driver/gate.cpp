@@ -15,22 +15,29 @@ constexpr uint16_t kConfigDataPort = 0xCFC;
 
 Allowlist allowlist{};
 
+// A read that faulted reads as an empty slot.
 uint32_t readBus0Config(void*, uint32_t device, uint32_t function, uint32_t offset)
 {
-    machineOut(kConfigAddressPort, true, configAddress(device, function, offset));
-    return machineIn(kConfigDataPort, true);
+    uint32_t value = 0;
+    if (!machineOut(kConfigAddressPort, true, configAddress(device, function, offset)) ||
+        !machineIn(kConfigDataPort, true, value))
+        return 0xFFFFFFFF;
+    return value;
 }
 
-// Mechanism #1 on bus 0, with CONFIG_ADDRESS put back as found.
+// Mechanism #1 on bus 0, with CONFIG_ADDRESS put back as found. Where the
+// ports cannot be reached, no SMBus port is opened.
 uint16_t findSmbusBlock()
 {
-    const uint32_t saved = machineIn(kConfigAddressPort, true);
+    uint32_t saved = 0;
+    if (!machineIn(kConfigAddressPort, true, saved)) return 0;
     const uint16_t base = locateSmbusBase(readBus0Config, nullptr);
     machineOut(kConfigAddressPort, true, saved);
     return base;
 }
 
-// Performs an accepted request; false when the processor lacks the MSR.
+// Performs an accepted request; false when it did not happen (the
+// processor lacks the MSR, or the instruction faulted).
 bool perform(const Request& request, uint64_t& value)
 {
     const uint16_t port = static_cast<uint16_t>(request.target);
@@ -39,13 +46,15 @@ bool perform(const Request& request, uint64_t& value)
     case Access::ReadMsr:
         return machineReadMsr(request.target, value);
     case Access::InByte:
-    case Access::InDword:
-        value = machineIn(port, request.access == Access::InDword);
+    case Access::InDword: {
+        uint32_t in = 0;
+        if (!machineIn(port, request.access == Access::InDword, in)) return false;
+        value = in;
         return true;
+    }
     case Access::OutByte:
     case Access::OutDword:
-        machineOut(port, request.access == Access::OutDword, request.value);
-        return true;
+        return machineOut(port, request.access == Access::OutDword, request.value);
     }
     return false;
 }

@@ -15,9 +15,10 @@ struct MachineStart {
 bool machineStart(const MachineStart& start);
 void machineStop();
 
-uint32_t machineIn(uint16_t port, bool dword);
-void machineOut(uint16_t port, bool dword, uint32_t value);
-// False when the processor cannot be asked for this MSR.
+// Each false when the access did not happen: the instruction faulted, or
+// the processor cannot be asked for this MSR.
+bool machineIn(uint16_t port, bool dword, uint32_t& value);
+bool machineOut(uint16_t port, bool dword, uint32_t value);
 bool machineReadMsr(uint32_t index, uint64_t& value);
 
 }  // namespace zornik

@@ -1,4 +1,6 @@
-// The machine's own I/O ports and MSRs.
+// The machine's own I/O ports and MSRs, each instruction guarded: a fault
+// fails the request instead of stopping the machine.
+#include "driver/fault_guard.h"
 #include "driver/machine.h"
 
 namespace zornik {
@@ -34,31 +36,23 @@ bool machineStart(const MachineStart&)
 
 void machineStop() {}
 
-uint32_t machineIn(uint16_t port, bool dword)
+bool machineIn(uint16_t port, bool dword, uint32_t& value)
 {
-    if (dword) {
-        uint32_t value;
-        __asm__ volatile("inl %w1, %0" : "=a"(value) : "Nd"(port));
-        return value;
-    }
-    uint8_t value;
-    __asm__ volatile("inb %w1, %0" : "=a"(value) : "Nd"(port));
-    return value;
+    return (dword ? guardedInDword(port, &value) : guardedInByte(port, &value)) != 0;
 }
 
-void machineOut(uint16_t port, bool dword, uint32_t value)
+bool machineOut(uint16_t port, bool dword, uint32_t value)
 {
-    if (dword)
-        __asm__ volatile("outl %0, %w1" : : "a"(value), "Nd"(port));
-    else
-        __asm__ volatile("outb %b0, %w1" : : "a"(static_cast<uint8_t>(value)), "Nd"(port));
+    return (dword ? guardedOutDword(port, value) : guardedOutByte(port, value & 0xFF)) != 0;
 }
 
+// The family check keeps RDMSR off processors without these MSRs; the guard
+// catches what the check cannot know (an emulator or a part that lacks one).
 bool machineReadMsr(uint32_t index, uint64_t& value)
 {
     if (!msrsPresent) return false;
-    uint32_t low, high;
-    __asm__ volatile("rdmsr" : "=a"(low), "=d"(high) : "c"(index));
+    uint32_t low = 0, high = 0;
+    if (guardedReadMsr(index, &low, &high) == 0) return false;
     value = uint64_t{high} << 32 | low;
     return true;
 }

@@ -52,9 +52,17 @@ void machineStop()
     board = nullptr;
 }
 
-uint32_t machineIn(uint16_t port, bool dword) { return synced().portIn(port, width(dword)); }
+bool machineIn(uint16_t port, bool dword, uint32_t& value)
+{
+    value = synced().portIn(port, width(dword));
+    return true;
+}
 
-void machineOut(uint16_t port, bool dword, uint32_t value) { synced().portOut(port, width(dword), value); }
+bool machineOut(uint16_t port, bool dword, uint32_t value)
+{
+    synced().portOut(port, width(dword), value);
+    return true;
+}
 
 bool machineReadMsr(uint32_t index, uint64_t& value) { return synced().readMsr(index, value); }
 

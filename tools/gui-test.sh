@@ -75,8 +75,9 @@ if [ -n "${QZ8_GUI_SHOTS:-}" ]; then
                 [ -e "$request" ] || continue
                 geometry=$(tr -d '\r\n' <"$request")
                 case "$geometry" in 0x0*|'') crop=() ;; *) crop=(-crop "$geometry") ;; esac
-                import -window root "${crop[@]}" +repage "${request%.request}.png" 2>/dev/null
-                rm -f "$request"
+                # A request left in place fails the script's screenshot line.
+                import -window root "${crop[@]}" +repage "${request%.request}.png" 2>/dev/null &&
+                    rm -f "$request"
             done
             sleep 0.1
         done

@@ -7,7 +7,9 @@
 # Debian's i686 cross compiler for the command-line tool of the QZ8-II's
 # 32-bit processor; QEMU for its guests (their kernels and busybox are
 # unpacked from Debian's packages by tools/qemu-test.sh); zip, help2man,
-# man and lintian for the release (make dist).
+# man and lintian for the release (make dist); for the 32-bit guest of make
+# pe32-test, debootstrap, the module tools, mke2fs and qemu-img, and
+# MinGW-w64 for i686 with posix threads (its test programs).
 # A second run is a quick no-op.
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
@@ -23,7 +25,8 @@ PKGS=(g++ gcc cmake make googletest libgtest-dev clang libclang-rt-14-dev
       xvfb xauth imagemagick
       g++-i686-linux-gnu file
       qemu-system-x86 cpio xz-utils
-      zip unzip help2man man-db lintian)
+      zip unzip help2man man-db lintian
+      debootstrap kmod e2fsprogs qemu-utils g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix)
 
 missing=()
 installed=$(dpkg-query -W -f='${db:Status-Abbrev} ${binary:Package}\n' 2>/dev/null | awk '$1=="ii"{print $2}')

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs a 64-bit Windows program (the test build) under Debian's wine64, in a
-# private 64-bit prefix.
+# private 64-bit prefix; in the 32-bit guest of tools/pe32-test.sh, a 32-bit
+# one under Debian's 32-bit Wine.
 #   tools/wine-run.sh PROGRAM.exe [ARGS...]   exit status, stdout and stderr
 #                                             are the program's own
 #   tools/wine-run.sh --stop                  end this prefix's wineserver
@@ -9,6 +10,10 @@
 #   QZ8_WINEPREFIX   prefix folder (default: <repo>/build/wineprefix); made
 #                    on first use
 #   QZ8_WINE_TIMEOUT seconds before the program is killed (default 300)
+#   QZ8_WINE_ARCH    win64 (default) or win32 (32-bit Wine, a 32-bit prefix)
+#   QZ8_WINE_KEEP    seconds the prefix's wineserver and Wine's own services
+#                    stay after the last program ends (default 0: each run
+#                    starts them afresh; under emulation that takes seconds)
 #   QZ8_WINE_DESKTOP WIDTHxHEIGHT: windows open inside Wine's virtual desktop
 #                    of that size, which draws their captions and frames on
 #                    a display without a window manager (default: none)
@@ -18,8 +23,12 @@ set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/.." && pwd)
 
-WINE=/usr/lib/wine/wine64
-WINESERVER=/usr/lib/wine/wineserver64
+arch=${QZ8_WINE_ARCH:-win64}
+case "$arch" in
+    win64) WINE=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64 ;;
+    win32) WINE=/usr/lib/wine/wine WINESERVER=/usr/lib/wine/wineserver32 ;;
+    *) echo "wine-run.sh: QZ8_WINE_ARCH must be win64 or win32" >&2; exit 125 ;;
+esac
 if [ ! -x "$WINE" ]; then
     echo "wine-run.sh: $WINE is missing (run tools/setup.sh)" >&2
     exit 125
@@ -29,7 +38,7 @@ prefix=${QZ8_WINEPREFIX:-$root/build/wineprefix}
 mkdir -p "$(dirname "$prefix")" || exit 125
 prefix=$(cd "$(dirname "$prefix")" && pwd)/$(basename "$prefix")
 
-export WINEPREFIX=$prefix WINEARCH=win64 WINESERVER
+export WINEPREFIX=$prefix WINEARCH=$arch WINESERVER
 export WINEDEBUG=${QZ8_WINEDEBUG:--all}
 # No Mono or Gecko install prompts, no menu entries, no debugger on a crash.
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe,winedbg.exe=d${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
@@ -74,7 +83,7 @@ if [ "$(cat "$prefix/.qz8-display" 2>/dev/null)" != "${DISPLAY:-}" ]; then
     "$WINESERVER" -k 2>/dev/null
     printf '%s' "${DISPLAY:-}" >"$prefix/.qz8-display"
 fi
-if ! "$WINESERVER" -p0 </dev/null >>"$logfile" 2>&1 9>&-; then :; fi
+if ! "$WINESERVER" -p"${QZ8_WINE_KEEP:-0}" </dev/null >>"$logfile" 2>&1 9>&-; then :; fi
 flock -u 9
 
 exec 9>&-

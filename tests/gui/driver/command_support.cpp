@@ -18,10 +18,11 @@ bool toNumber(const std::string& word, long& value)
     return !word.empty() && *end == '\0';
 }
 
-DWORD secondsOr(const Words& w, size_t index, DWORD fallbackMs)
+DWORD secondsOr(const Session& s, const Words& w, size_t index, DWORD fallbackMs)
 {
     long seconds = 0;
-    return index < w.size() && toNumber(w[index], seconds) ? static_cast<DWORD>(seconds) * 1000u : fallbackMs;
+    return index < w.size() && toNumber(w[index], seconds) ? static_cast<DWORD>(seconds) * 1000u * s.timeScale
+                                                           : fallbackMs;
 }
 
 bool control(Session& s, const std::string& word, HWND& out, std::string& failure)

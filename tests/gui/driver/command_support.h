@@ -15,7 +15,8 @@ using Words = std::vector<std::string>;
 
 std::string quote(const std::string& text);
 bool toNumber(const std::string& word, long& value);
-DWORD secondsOr(const Words& w, size_t index, DWORD fallbackMs);
+// Word `index` as a wait bound in seconds, scaled; else `fallbackMs`.
+DWORD secondsOr(const Session& s, const Words& w, size_t index, DWORD fallbackMs);
 
 // Resolves a control id of the current window; a failure names what is missing.
 bool control(Session& s, const std::string& word, HWND& out, std::string& failure);

@@ -30,7 +30,7 @@ std::string boxText(HWND box)
 bool cmdExpectBox(Session& s, const ScriptLine& line, std::string& failure)
 {
     const std::string& caption = line.words[1];
-    HWND box = s.target.waitWindow(caption, secondsOr(line.words, 3, s.timeoutMs));
+    HWND box = s.target.waitWindow(caption, secondsOr(s, line.words, 3, s.timeoutMs));
     if (box == nullptr) {
         std::string seen;
         for (const std::string& c : s.target.seenCaptions()) seen += " " + quote(c);

@@ -32,7 +32,7 @@ bool cmdStart(Session& s, const ScriptLine& line, std::string& failure)
 
 bool cmdWaitWindow(Session& s, const ScriptLine& line, std::string& failure)
 {
-    s.window = s.target.waitWindow(line.words[1], secondsOr(line.words, 2, s.timeoutMs));
+    s.window = s.target.waitWindow(line.words[1], secondsOr(s, line.words, 2, s.timeoutMs));
     if (s.window != nullptr) return true;
     failure = "no window " + quote(line.words[1]) + (s.target.running() ? " in time" : ": the program ended");
     return false;
@@ -40,7 +40,7 @@ bool cmdWaitWindow(Session& s, const ScriptLine& line, std::string& failure)
 
 bool cmdWaitGone(Session& s, const ScriptLine& line, std::string& failure)
 {
-    if (s.target.waitGone(line.words[1], secondsOr(line.words, 2, s.timeoutMs))) return true;
+    if (s.target.waitGone(line.words[1], secondsOr(s, line.words, 2, s.timeoutMs))) return true;
     failure = "window " + quote(line.words[1]) + " is still open";
     return false;
 }
@@ -48,7 +48,7 @@ bool cmdWaitGone(Session& s, const ScriptLine& line, std::string& failure)
 bool cmdExit(Session& s, const ScriptLine& line, std::string& failure)
 {
     DWORD status = 0;
-    if (!s.target.waitExit(secondsOr(line.words, 2, s.timeoutMs), status)) {
+    if (!s.target.waitExit(secondsOr(s, line.words, 2, s.timeoutMs), status)) {
         failure = "the program did not end";
         return false;
     }
@@ -76,7 +76,7 @@ bool cmdExpectNoWindows(Session& s, const ScriptLine&, std::string& failure)
 
 bool cmdTimeout(Session& s, const ScriptLine& line, std::string&)
 {
-    s.timeoutMs = secondsOr(line.words, 1, s.timeoutMs);
+    s.timeoutMs = secondsOr(s, line.words, 1, s.timeoutMs);
     return true;
 }
 

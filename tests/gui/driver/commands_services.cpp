@@ -41,9 +41,9 @@ bool serviceState(SC_HANDLE service, DWORD& state)
 // A driver service left registered would survive the program's exit.
 // A registration marked for deletion goes once the service has stopped and
 // its last handle is closed, which can come a moment after DeleteService.
-bool cmdExpectNoService(Session&, const ScriptLine& line, std::string& failure)
+bool cmdExpectNoService(Session& s, const ScriptLine& line, std::string& failure)
 {
-    constexpr DWORD kRemovalMs = 10000;
+    const DWORD removalMs = 10000 * s.timeScale;
     const DWORD begin = GetTickCount();
     for (;;) {
         SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
@@ -55,7 +55,7 @@ bool cmdExpectNoService(Session&, const ScriptLine& line, std::string& failure)
         if (service != nullptr) CloseServiceHandle(service);
         CloseServiceHandle(manager);
         if (service == nullptr) return true;
-        if (GetTickCount() - begin > kRemovalMs) break;
+        if (GetTickCount() - begin > removalMs) break;
         Sleep(100);
     }
     failure = "service " + line.words[1] + " is still registered";

@@ -1,14 +1,33 @@
 // qz8-guidriver SCRIPT: runs a GUI test script against a Win32 program, one
-// command a line, and stops at the first failed check. Exit status 0 when
-// every line passed, 1 on a failure, 2 on a bad script.
+// command a line, and stops at the first failed check, with a screenshot
+// SCRIPTNAME-failed when screenshots are taken. Exit status 0 when every line
+// passed, 1 on a failure, 2 on a bad script. QZ8_GUI_TIME_SCALE=N multiplies
+// every wait bound by N (an emulated machine is that much slower).
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 
 #include "script_line.h"
 #include "session.h"
+
+namespace {
+
+// The screen as the failed line left it: SCRIPTNAME-failed.
+void screenshotOfFailure(guidriver::Session& session, const std::string& script)
+{
+    std::string name = script.substr(script.find_last_of("\\/") + 1);
+    name = name.substr(0, name.rfind('.')) + "-failed";
+    guidriver::ScriptLine line;
+    line.words = {"screenshot", name};
+    std::string ignored;
+    session.timeoutMs = 5000;  // a program that stopped answering is drawn as it is
+    guidriver::runCommand(session, line, ignored);
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -22,6 +41,12 @@ int main(int argc, char** argv)
         return 2;
     }
     guidriver::Session session;
+    if (const char* scale = std::getenv("QZ8_GUI_TIME_SCALE")) {
+        const long factor = std::atol(scale);
+        if (factor >= 1) session.timeScale = static_cast<DWORD>(factor);
+    }
+    session.timeoutMs *= session.timeScale;
+    session.expectMs *= session.timeScale;
     std::string text;
     int number = 0;
     while (std::getline(script, text)) {
@@ -40,6 +65,7 @@ int main(int argc, char** argv)
         if (!passed) {
             std::fprintf(stderr, "%s:%d: %s\n  FAILED: %s\n", argv[1], number, text.c_str(), failure.c_str());
             std::fflush(stderr);
+            screenshotOfFailure(session, argv[1]);
             return 1;
         }
     }

@@ -18,6 +18,7 @@ struct Session {
     double lastCommandMs = 0.0;   // duration of the previous command
     DWORD timeoutMs = 60000;      // for the program to start, end, answer
     DWORD expectMs = 3000;        // for an expected state to come about
+    DWORD timeScale = 1;          // every wait bound times this: a slow (emulated) machine
     HANDLE heldMutex = nullptr;   // a mutex the script holds itself
 };
 

@@ -1,0 +1,216 @@
+#!/usr/bin/env bash
+# tools/pe32-test.sh BUILD IMAGES [SHIPPED]: the shipped PE32 images themselves, run in
+# a 32-bit PC. IMAGES is the folder they are taken from (qz8fsb.exe,
+# qz8fsb-sim.exe, zornik.sys, zornik-sim.sys, each found at most one folder
+# down: a build tree or an unpacked release; qz8fsb.exe and zornik.sys from
+# SHIPPED when given, the unpacked release zip). The guest (Debian 12 i386,
+# 32-bit Wine, Xvfb; tools/pe32/guest-build.sh) is kept in a cache outside
+# the clone, keyed by the files that shape it, and booted under QEMU's
+# software emulation of an i440FX/PIIX4 PC, several at once:
+#   - every window script that the PE32+ run (make gui-test) runs, the same
+#     list, driven by a 32-bit build of the script driver;
+#   - the channel and service tests, with the shipped drivers;
+#   - on a Pentium 4 identity, the production program and driver on QEMU's
+#     real ports (tools/pe32/guest-ports.sh), while QEMU traces every write.
+# One result line each as they come, then a summary; exit status 0 only when
+# all passed.
+# Environment: QZ8_PE32_CACHE (default ~/.cache/qz8fsb-pe32), QZ8_PE32_GUESTS
+# (guests for the window scripts, default 2), and those of
+# tools/pe32/guest-boot.sh.
+set -uo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+root=$(cd "$here/.." && pwd)
+build=$(realpath -m "${1:?usage: pe32-test.sh BUILD IMAGES}")
+images=$(realpath -m "${2:?usage: pe32-test.sh BUILD IMAGES [SHIPPED]}")
+# SHIPPED: where qz8fsb.exe and zornik.sys come from instead (the unpacked
+# release zip: what is tested is what ships).
+shipped=$(realpath -m "${3:-$images}")
+run=$build/pe32-run
+started=$(date +%s)
+elapsed() { echo $(( $(date +%s) - started )); }
+say() { echo "pe32-test: $*"; }
+
+# The shipped images.
+declare -A image
+for name in qz8fsb.exe qz8fsb-sim.exe zornik.sys zornik-sim.sys; do
+    case $name in qz8fsb.exe|zornik.sys) from=$shipped ;; *) from=$images ;; esac
+    found=$(find "$from" -maxdepth 2 -name "$name" -type f 2>/dev/null)
+    if [ -z "$found" ] || [ "$(echo "$found" | wc -l)" -ne 1 ]; then
+        say "want exactly one $name in $from (or one folder down); found: ${found:-none}"
+        exit 2
+    fi
+    image[$name]=$found
+done
+
+# The test programs, 32-bit, built while the guest is made.
+tests_build=$build/pe32
+test_programs=(tests/gui/driver/qz8-guidriver.exe app/qz8fsb-simcpu.exe tests/qz8_win32_tests.exe
+               tests/qz8_driver_service_tests.exe tests/qz8-survey-nt.exe)
+(
+    cmake -S "$root" -B "$tests_build" -DCMAKE_BUILD_TYPE=Release -DQZ8_PE32_TESTS=ON \
+        -DCMAKE_TOOLCHAIN_FILE="$root/tools/mingw-i686-posix.cmake" >/dev/null &&
+    cmake --build "$tests_build" -j 2 --target qz8-guidriver qz8fsb-simcpu qz8_win32_tests \
+        qz8_driver_service_tests qz8-survey-nt
+) >"$build/pe32-tests-build.log" 2>&1 &
+tests_pid=$!
+
+# The guest, from the cache or made now.
+cache=${QZ8_PE32_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/qz8fsb-pe32}
+mkdir -p "$cache"
+key=$(cd "$root/tools" && cat pe32/guest-build.sh pe32/initrd-init pe32/guest-env.sh pe32/guest-prepare.sh \
+    wine-run.sh gui-display.sh | sha256sum | cut -c1-16)
+guest=$cache/guest-$key
+exec 8>"$cache/.lock"
+flock 8
+if [ -d "$guest" ]; then
+    warm=1
+    say "guest $key from the cache $cache"
+else
+    warm=0
+    say "no guest $key in $cache: making it"
+    for old in "$cache"/guest-*; do [ -e "$old" ] && rm -rf "$old"; done
+    if ! bash "$here/pe32/guest-build.sh" "$guest"; then
+        say "FAILED: the guest could not be made"
+        exit 1
+    fi
+    say "guest made in $(elapsed) s"
+fi
+flock -u 8
+
+if ! wait "$tests_pid"; then
+    tail -n 30 "$build/pe32-tests-build.log"
+    say "FAILED: the 32-bit test programs did not build"
+    exit 1
+fi
+
+# The list the PE32+ run uses: the window scripts among make gui-test's
+# tests, with the seconds each took there when it has run.
+win64=$build/win64
+if [ ! -f "$win64/CTestTestfile.cmake" ]; then
+    cmake -S "$root" -B "$win64" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$root/tools/mingw-x86_64.cmake" >/dev/null || exit 1
+fi
+scripts=$( (cd "$win64" && ctest --show-only=json-v1 -L gui) | grep -o '"[^"]*\.gui"' | tr -d '"' | awk '!seen[$0]++')
+pe32plus_count=$(echo "$scripts" | grep -c .)
+for script in $scripts; do
+    case "$script" in
+        "$root"/*) ;;
+        *) say "$script is not in this clone ($win64 was configured elsewhere)"; exit 2 ;;
+    esac
+done
+
+# Each guest's share: the images, the test programs and its part of the
+# list. Longest first, each to the guest with the least so far; a script
+# costs the seconds it took in the PE32+ run (as ctest recorded them, run
+# alone or in make test) and a fixed start; one that has not run there, a
+# guess from its program starts, those through the driver (a PCI scan of
+# some 16,500 requests each) counting five times.
+rm -rf "$run"
+guests=${QZ8_PE32_GUESTS:-2}
+cost_of() {  # SCRIPT
+    local name seconds
+    name=$(basename "$1" .gui)
+    seconds=$(awk -v t="gui.$name" '$1 == t {c = $3} END {if (c != "") print c}' \
+        "$win64/Testing/Temporary/CTestCostData.txt" "$build/Testing/Temporary/CTestCostData.txt" 2>/dev/null)
+    [ -n "$seconds" ] && { echo "$seconds"; return; }
+    echo $(( $(grep -c '^start ' "$1") + 4 * $(grep -c '^start ${APP_\(PROD\|SIMCPU\)}' "$1") ))
+}
+for script in $scripts; do
+    echo "$(cost_of "$script") ${script#"$root"/}"
+done | { cat; echo "3 channel-tests"; } | sort -rn | awk -v n="$guests" '{
+    best = 1
+    for (i = 2; i <= n; i++) if (load[i] < load[best]) best = i
+    load[best] += $1 + 2
+    print best, $2
+}' >"$build/pe32-shards.txt"
+for ((g = 1; g <= guests; g++)); do
+    share=$run/guest-$g
+    mkdir -p "$share/bin"
+    for name in "${!image[@]}"; do cp "${image[$name]}" "$share/bin/$name"; done
+    for program in "${test_programs[@]}"; do cp "$tests_build/$program" "$share/bin/"; done
+    awk -v g="$g" '$1 == g && $2 != "channel-tests" {print $2}' "$build/pe32-shards.txt" >"$share/scripts.txt"
+    grep -qx "$g channel-tests" "$build/pe32-shards.txt" && touch "$share/channel-tests"
+done
+ports=$run/ports
+mkdir -p "$ports"
+cp -r "$run/guest-1/bin" "$ports/bin"
+# The guests read the scripts from a copy: what runs is what was there at
+# the start, whatever changes in the clone meanwhile.
+mkdir -p "$run/repo/tests"
+cp -r "$root/tools" "$run/repo/"
+cp -r "$root/tests/gui" "$root/tests/pe32" "$run/repo/tests/"
+
+# Each boot runs on a copy-on-write layer over the cached disk; its result
+# lines are shown as they come.
+boot() {  # MODE SHARE CPU [QEMU ARGS]
+    local mode=$1 share=$2 cpu=$3
+    qemu-img create -q -f qcow2 -F raw -b "$guest/disk.img" "$share/disk.qcow2"
+    : >"$share/console.log"
+    QZ8_PE32_DISK=$share/disk.qcow2 QZ8_PE32_DISK_FORMAT=qcow2 QZ8_PE32_CPU=$cpu QZ8_PE32_QEMU_ARGS=${4:-} \
+        bash "$here/pe32/guest-boot.sh" "$guest" "$mode" "$run/repo" "$share" &
+    local qemu=$!
+    tail -n +1 -f --pid=$qemu "$share/console.log" 2>/dev/null | sed -un 's/\r$//; /^pe32\./p'
+    wait $qemu
+    rm -f "$share/disk.qcow2"
+}
+p4='qemu32,vendor=GenuineIntel,family=15,model=2,stepping=7,model-id=Intel(R) Pentium(R) 4 CPU 2.40GHz,+sse,+sse2'
+boot ports "$ports" "$p4" "-trace enable=memory_region_ops_write -D $ports/trace.log" &
+boots=($!)
+for ((g = 1; g <= guests; g++)); do
+    boot tests "$run/guest-$g" "${QZ8_PE32_CPU:-max,-smap}" &
+    boots+=($!)
+done
+wait "${boots[@]}"
+
+# What QEMU saw the guest write: never the reset control register (0xCF9),
+# and the SMBus host's registers, the clock generator's address among them
+# (0x69 with the read or write bit, at host offset 4): the trace recorded
+# the program's work.
+trace=$ports/trace.log
+smbus_writes=$(grep -c "name 'pm-smbus'" "$trace" 2>/dev/null)
+clock_chip=$(grep -c "addr 0x[0-9a-f]*4 value 0xd[23] size 1 name 'pm-smbus'" "$trace" 2>/dev/null)
+reset_writes=$(grep -c "name 'piix3-reset-control'" "$trace" 2>/dev/null)
+if [ "${smbus_writes:-0}" -gt 0 ] && [ "${clock_chip:-0}" -gt 0 ] && [ "${reset_writes:-0}" -eq 0 ]; then
+    line="pe32.ports.no-reset-write ok ${smbus_writes} writes to the SMBus host, ${clock_chip} addressing 0x69, none to 0xCF9"
+else
+    line="pe32.ports.no-reset-write FAIL ${smbus_writes:-0} writes to the SMBus host, ${clock_chip:-0} addressing 0x69, ${reset_writes:-0} to 0xCF9 ($trace)"
+fi
+echo "$line"
+echo "$line" >>"$ports/out/results.txt"
+
+# A failure: its line, its screenshot and log, the guest's console tail.
+failed=0
+for share in "$run"/guest-* "$ports"; do
+    results=$share/out/results.txt
+    if ! grep -q '^PE32-DONE' "$results" 2>/dev/null; then
+        say "the guest did not finish: $share/console.log"
+        echo "     the guest's console, last lines:"
+        tr -d '\r' <"$share/console.log" | grep -av '^pe32\.' | tail -n 15 | sed 's/^/     | /'
+        failed=1
+    fi
+    while IFS= read -r line; do
+        name=${line%% *}; name=${name##*.}
+        echo "---- $line"
+        for file in "$share/out/screenshots/$name-failed.png" "$share/out/logs/$name.log"; do
+            [ -f "$file" ] && echo "     $file"
+        done
+        echo "     the guest's console from there:"
+        tr -d '\r' <"$share/console.log" | grep -a -F -x -A 14 "$line" | tail -n +2 | sed 's/^/     /'
+        failed=1
+    done < <(grep -a ' FAIL' "$results" 2>/dev/null)
+done
+all=$(cat "$run"/guest-*/out/results.txt "$ports/out/results.txt" 2>/dev/null | grep -a '^pe32\.')
+gui_count=$(echo "$all" | grep -c '^pe32\.gui\.')
+[ "$gui_count" -eq "$pe32plus_count" ] || failed=1
+say "window scripts: $gui_count run on PE32, $pe32plus_count on PE32+ (make gui-test)"
+say "$(echo "$all" | grep -c ' ok') of $(echo "$all" | grep -c .) passed"
+if [ $warm -eq 1 ]; then
+    say "time: $(elapsed) s with the guest from the cache (warm; bound 480 s)"
+    cold=$(cat "$guest/cold-seconds" 2>/dev/null)
+    [ -n "$cold" ] && say "time: $cold s from an empty cache (cold; bound 1200 s), measured when this guest was made"
+else
+    elapsed >"$guest/cold-seconds"
+    say "time: $(elapsed) s from an empty cache (cold; bound 1200 s)"
+fi
+[ $failed -eq 0 ] && say "every result passed" || say FAILED
+exit $failed
