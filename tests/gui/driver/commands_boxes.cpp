@@ -54,7 +54,7 @@ bool cmdExpectBox(Session& s, const ScriptLine& line, std::string& failure)
 // can look at the window behind it.
 bool cmdWaitBox(Session& s, const ScriptLine& line, std::string& failure)
 {
-    if (s.target.waitWindow(line.words[1], secondsOr(line.words, 2, s.timeoutMs)) != nullptr) return true;
+    if (s.target.waitWindow(line.words[1], secondsOr(s, line.words, 2, s.timeoutMs)) != nullptr) return true;
     failure = "no message box " + quote(line.words[1]);
     return false;
 }
