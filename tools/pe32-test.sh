@@ -45,12 +45,12 @@ done
 # The test programs, 32-bit, built while the guest is made.
 tests_build=$build/pe32
 test_programs=(tests/gui/driver/qz8-guidriver.exe app/qz8fsb-simcpu.exe tests/qz8_win32_tests.exe
-               tests/qz8_driver_service_tests.exe tests/qz8-survey-nt.exe)
+               tests/qz8_driver_service_tests.exe tests/pe32/qz8-survey-win32.exe)
 (
     cmake -S "$root" -B "$tests_build" -DCMAKE_BUILD_TYPE=Release -DQZ8_PE32_TESTS=ON \
         -DCMAKE_TOOLCHAIN_FILE="$root/tools/mingw-i686-posix.cmake" >/dev/null &&
     cmake --build "$tests_build" -j 2 --target qz8-guidriver qz8fsb-simcpu qz8_win32_tests \
-        qz8_driver_service_tests qz8-survey-nt
+        qz8_driver_service_tests qz8-survey-win32
 ) >"$build/pe32-tests-build.log" 2>&1 &
 tests_pid=$!
 

@@ -32,7 +32,7 @@ bash "$repo/tools/wine-run.sh" --stop  # what follows starts Wine afresh, with p
 # The survey through the driver, as the program makes it at start-up.
 mkdir -p /tmp/prod
 cp "$bin/zornik.sys" /tmp/prod/zornik.sys
-(cd /tmp/prod && with_ports bash "$repo/tools/wine-run.sh" "$bin/qz8-survey-nt.exe") </dev/null \
+(cd /tmp/prod && with_ports bash "$repo/tools/wine-run.sh" "$bin/qz8-survey-win32.exe") </dev/null \
     >"$out/logs/survey.txt" 2>&1
 tr -d '\r' <"$out/logs/survey.txt" >/tmp/survey-out.txt
 grep -E '^[0-9a-f]+:[0-9a-f]{2}\.[0-7] ' /tmp/survey-out.txt | cut -d' ' -f1-4 | sort >/tmp/survey.txt
