@@ -12,9 +12,10 @@
 // calls.
 //
 // The log is zornik.vxd.log beside the DLL, one line an event: "load",
-// "open N", "open N refused", "request code=.. in=.. out=.. msr=.. done|refused",
-// "close", "service-manager", "unload". QZ8_VXD_REFUSE_OPEN=N refuses the
-// Nth open (the load is the first).
+// "open N access=.. share=.. disposition=.. flags=..[ refused]",
+// "request code=.. in=.. out=.. msr=.. done|refused", "close",
+// "service-manager", "unload". QZ8_VXD_REFUSE_OPEN=N refuses the Nth open
+// (the load is the first).
 #include <windows.h>
 
 #include <cstdarg>
@@ -75,13 +76,17 @@ HANDLE WINAPI openWrapper(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATT
 {
     if (!isVxdName(name)) return realCreateFileA(name, access, share, security, disposition, flags, templateFile);
     const long number = ++opens;
+    char how[96];
+    std::snprintf(how, sizeof how, "access=0x%lx share=0x%lx disposition=%lu flags=0x%lx",
+                  static_cast<unsigned long>(access), static_cast<unsigned long>(share),
+                  static_cast<unsigned long>(disposition), static_cast<unsigned long>(flags));
     if (number == refuseOpen) {
-        note("open %ld refused", number);
+        note("open %ld %s refused", number, how);
         SetLastError(ERROR_FILE_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
     const HANDLE handle = realCreateFileA(name, access, share, security, disposition, flags, templateFile);
-    note(handle != INVALID_HANDLE_VALUE ? "open %ld" : "open %ld failed", number);
+    note(handle != INVALID_HANDLE_VALUE ? "open %ld %s" : "open %ld %s failed", number, how);
     return handle;
 }
 

@@ -46,10 +46,35 @@ service_folder() {
 # The failed line of a window script, from the script driver's log.
 failed_line() { grep -a -A1 -m1 ':[0-9]*: ' "$1" | tr -d '\r' | tr '\n' ' '; }
 
+# FILE=VERSION...: the Windows version Wine claims to each program of that
+# file name (its per-program setting, as winecfg writes it), in one Wine run.
+set_versions() {
+    local pair
+    {
+        printf 'REGEDIT4\r\n'
+        for pair in "$@"; do
+            printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s]\r\n"Version"="%s"\r\n' \
+                "${pair%%=*}" "${pair#*=}"
+        done
+    } >/tmp/versions.reg
+    bash "$repo/tools/wine-run.sh" reg.exe import "$(winpath /tmp/versions.reg)" </dev/null >/dev/null 2>&1
+}
+
+# Xvfb, and Wine's desktop on it, up before the first program: a program
+# that opens a window where there is no desktop yet starts one and gives up
+# after 10 s, which a loaded emulated machine can take, and then cannot make
+# its windows. [LAUNCHER] starts the desktop's Wine processes (with_ports).
 start_display() {
     bash "$repo/tools/gui-display.sh" start /tmp/display >/dev/null
     read -r DISPLAY _ </tmp/display
     export DISPLAY
+    QZ8_WINE_TIMEOUT=86400 "$@" bash "$repo/tools/wine-run.sh" explorer.exe "/desktop=Default,$QZ8_WINE_DESKTOP" \
+        </dev/null >/dev/null 2>&1 &
+    for _ in $(seq 600); do
+        xwininfo -root -tree 2>/dev/null | grep -q 'Wine desktop' && return 0
+        sleep 0.5
+    done
+    echo "pe32: Wine's desktop did not come up" >&2
 }
 
 # As tests/gui/CMakeLists.txt gives the window scripts on the 64-bit build.
