@@ -8,14 +8,16 @@
 # the clone, keyed by the files that shape it, and booted under QEMU's
 # software emulation of an i440FX/PIIX4 PC, several at once:
 #   - every window script that the PE32+ run (make gui-test) runs, the same
-#     list, driven by a 32-bit build of the script driver; the channel and
-#     service tests with the shipped drivers; the channel's NT line and the
-#     SMBus owner's mutex under NT 4.0, 2000 and XP;
+#     list, driven by a 32-bit build of the script driver, and the channel
+#     and service tests with the shipped drivers, from a queue all guests
+#     share;
 #   - on a Pentium 4 identity with a chip at 0x69 (QEMU's i2c-ddc), the
 #     production program on QEMU's real ports, on the NT line with the
-#     production driver and on the 9x line with the stand-in VxD
+#     production driver and on the 9x line with the stand-in VxD, and the
+#     NT line's version branches under NT 4.0, 2000 and XP
 #     (tools/pe32/guest-ports.sh), while QEMU traces every device register
-#     access and every byte on the SMBus (tools/pe32/trace-check.sh).
+#     access and every byte on the SMBus (tools/pe32/trace-check.sh); then
+#     that guest takes from the queue too.
 # One result line each as they come, then a summary; exit status 0 only when
 # all passed.
 # Environment: QZ8_PE32_CACHE (default ~/.cache/qz8fsb-pe32), QZ8_PE32_GUESTS
@@ -103,12 +105,12 @@ for script in $scripts; do
     esac
 done
 
-# Each guest's share: the images, the test programs and its part of the
-# list. Longest first, each to the guest with the least so far; a script
-# costs the seconds it took in the PE32+ run (as ctest recorded them, run
-# alone or in make test) and a fixed start; one that has not run there, a
-# guess from its program starts, those through the driver (a PCI scan of
-# some 16,500 requests each) counting five times.
+# The queue of window scripts and the channel and service tests that the
+# guests share: longest first, each taken by the first guest free to. A
+# script costs the seconds it took in the PE32+ run (as ctest recorded them,
+# run alone or in make test); one that has not run there, a guess from its
+# program starts, those through the driver (a PCI scan of some 16,500
+# requests each) counting five times.
 rm -rf "$run"
 guests=${QZ8_PE32_GUESTS:-2}
 cost_of() {  # SCRIPT
@@ -119,26 +121,22 @@ cost_of() {  # SCRIPT
     [ -n "$seconds" ] && { echo "$seconds"; return; }
     echo $(( $(grep -c '^start ' "$1") + 4 * $(grep -c '^start ${APP_\(PROD\|SIMCPU\)}' "$1") ))
 }
+queue=$run/queue
+mkdir -p "$queue/claims"
 for script in $scripts; do
     echo "$(cost_of "$script") ${script#"$root"/}"
-done | { cat; echo "3 channel-tests"; } | sort -rn | awk -v n="$guests" '{
-    best = 1
-    for (i = 2; i <= n; i++) if (load[i] < load[best]) best = i
-    load[best] += $1 + 2
-    print best, $2
-}' >"$build/pe32-shards.txt"
+done | { cat; echo "3 channel-tests"; } | sort -rn | awk '{print $2}' >"$queue/queue.txt"
+# Each guest's share: the images and the test programs.
 for ((g = 1; g <= guests; g++)); do
     share=$run/guest-$g
     mkdir -p "$share/bin"
     for name in "${!image[@]}"; do cp "${image[$name]}" "$share/bin/$name"; done
     for program in "${test_programs[@]}"; do cp "$tests_build/$program" "$share/bin/"; done
-    awk -v g="$g" '$1 == g && $2 != "channel-tests" {print $2}' "$build/pe32-shards.txt" >"$share/scripts.txt"
-    grep -qx "$g channel-tests" "$build/pe32-shards.txt" && touch "$share/channel-tests"
 done
 ports=$run/ports
 mkdir -p "$ports"
 cp -r "$run/guest-1/bin" "$ports/bin"
-# The stand-in VxD goes only where the 9x line is meant to find it.
+# The stand-in VxD: only the Pentium 4 guest runs the 9x line.
 cp "$tests_build/tests/pe32/zornik.vxd" "$ports/bin/"
 # The guests read the scripts from a copy: what runs is what was there at
 # the start, whatever changes in the clone meanwhile.
@@ -153,7 +151,7 @@ boot() {  # MODE SHARE CPU [QEMU ARGS]
     qemu-img create -q -f qcow2 -F raw -b "$guest/disk.img" "$share/disk.qcow2"
     : >"$share/console.log"
     QZ8_PE32_DISK=$share/disk.qcow2 QZ8_PE32_DISK_FORMAT=qcow2 QZ8_PE32_CPU=$cpu QZ8_PE32_QEMU_ARGS=${4:-} \
-        bash "$here/pe32/guest-boot.sh" "$guest" "$mode" "$run/repo" "$share" &
+        QZ8_PE32_QUEUE=$queue bash "$here/pe32/guest-boot.sh" "$guest" "$mode" "$run/repo" "$share" &
     local qemu=$!
     tail -n +1 -f --pid=$qemu "$share/console.log" 2>/dev/null | sed -un 's/\r$//; /^pe32\./p'
     wait $qemu

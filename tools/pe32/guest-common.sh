@@ -46,6 +46,36 @@ service_folder() {
 # The failed line of a window script, from the script driver's log.
 failed_line() { grep -a -A1 -m1 ':[0-9]*: ' "$1" | tr -d '\r' | tr '\n' ' '; }
 
+# The window scripts of the PE32+ run and the channel and service tests, from
+# the queue the run's guests share (/srv/queue.txt, longest first): each item
+# is done by the guest that claims it first, by making its folder under
+# /srv/claims, which only one guest can. One line each: "pe32.gui.NAME" or
+# "pe32.NAME", ok or FAIL, with its seconds.
+run_queue() {  # [ITEM]: one this guest leaves to the others
+    local item name begin
+    export QZ8_GUI_DRIVER_SYS=$bin/zornik-sim.sys
+    while read -r item; do
+        [ "$item" = "${1:-}" ] && continue
+        mkdir "/srv/claims/${item//\//_}" 2>/dev/null || continue
+        if [ "$item" = channel-tests ]; then
+            # The channel's NT line with no driver file; the shipped drivers
+            # under the service manager.
+            gtest win32_channel /tmp "$bin/qz8_win32_tests.exe"
+            gtest driver_service "$(service_folder)" "$bin/qz8_driver_service_tests.exe"
+            continue
+        fi
+        name=$(basename "$item" .gui)
+        begin=$(date +%s)
+        if QZ8_GUI_WORK=/tmp/work/$name bash "$repo/tools/gui-test.sh" "$repo/$item" </dev/null \
+            >"$out/logs/$name.log" 2>&1; then
+            result "gui.$name" ok "$(seconds_since "$begin")"
+        else
+            result "gui.$name" FAIL "$(seconds_since "$begin"): $(failed_line "$out/logs/$name.log")" \
+                "$out/logs/$name.log"
+        fi
+    done </srv/queue.txt
+}
+
 # FILE=VERSION...: the Windows version Wine claims to each program of that
 # file name (its per-program setting, as winecfg writes it), in one Wine run.
 set_versions() {

@@ -3,9 +3,10 @@
 # shipped production program on the machine's real ports (QEMU's i440FX and
 # PIIX4), on the NT line with the shipped driver, which Wine hosts in a
 # user-mode process, then on the 9x line (ports-win9x.sh); then the NT line's
-# version branches. Every Wine process after the service test is started
-# with I/O privilege level 3. One line a check: "pe32.ports.NAME ok|FAIL",
-# "pe32.9x.NAME", "pe32.version.VERSION.NAME".
+# version branches; then what is left of the run's queue of window scripts.
+# Every Wine process after the service test is started with I/O privilege
+# level 3. One line a check: "pe32.ports.NAME ok|FAIL", "pe32.9x.NAME",
+# "pe32.version.VERSION.NAME", "pe32.gui.NAME".
 #   guest-ports.sh REPO SHARE
 repo=$1 share=$2
 . "$repo/tools/pe32/guest-common.sh"
@@ -66,5 +67,10 @@ for version in nt40 win2k winxp; do
             "$out/logs/version_lock-$version.log"
     fi
 done
+
+# What is left of the run's queue; not the service test, whose real driver
+# must fault on port instructions, which this guest's port permission lets
+# through.
+run_queue channel-tests
 bash "$repo/tools/gui-display.sh" stop /tmp/display
 echo "PE32-DONE" >>"$out/results.txt"
