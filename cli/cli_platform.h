@@ -24,9 +24,13 @@ struct CliSeams {
     // a test names one.
     const char* pciSysfs = nullptr;
     int input = 0;  // standard input: where set and apply read the answer to their question
+    // The controlling terminal, where the question is asked when there is
+    // one; null: none (the tests).
+    const char* terminal = "/dev/tty";
 };
 
 struct RealMachine;
+struct PacedSimulation;
 
 class CliPlatform {
 public:
@@ -46,6 +50,7 @@ private:
 
     std::unique_ptr<RealMachine> real_;
     std::unique_ptr<sim::SimMachine> ownBoard_;
+    std::unique_ptr<PacedSimulation> paced_;
     sim::SimMachine* sim_ = nullptr;
     sim::SmbusTraceWriter boardTrace_;
     const char* pciSysfs_ = nullptr;

@@ -40,8 +40,10 @@ int surveyForSmbus(const CliContext& context)
 
 void identifyMachine()
 {
-    openDevice();
+    const bool open = openDevice() != 0;
     identifyCpu();
-    identifyChipset();
+    // A refused open (another copy holds the SMBus) reads no register: no
+    // memory ratio rather than an invented one.
+    if (open) identifyChipset();
     closeDevice();
 }

@@ -19,6 +19,8 @@ enum class ProgramEnd : uint8_t {
     Applied,     // the new FSB and divider, read back as written
     Refused,     // not a setting the chip can take: no traffic at all
     Untouched,   // failed before the FSB was written: the chip keeps its setting
+    BlockRefused,  // the chip answered but did not take its control block: nothing
+                   // else was written, the chip keeps its setting
     RolledBack,  // failed after a write; the old registers are back and read back so
     Mixed,       // failed, and the old registers could not be put back: the chip may
                  // run at a clock nobody chose
@@ -30,6 +32,10 @@ struct ClockRegisters {
     uint8_t fsbHigh;  // register 20
     uint8_t divider;  // register 31, field in bits 5..3
 };
+// FSB = (r18 + r20 + 4) x 0.5 MHz, exact in a float; the divider from its field.
+ClockSetting settingOfRegisters(const ClockRegisters& registers);
+// No register of the chip was written: Refused, Untouched, BlockRefused.
+bool nothingWritten(ProgramEnd end);
 
 // Programs FSB and divider. A failure after the first register write (a
 // failed or refused transaction, a register that reads back otherwise, the
@@ -45,5 +51,6 @@ int32_t applyClockSetting(float fsbMhz, RatioCode ratioCode);
 // keep the new clocks). Of the two orders, divider first or FSB first, the
 // one whose state in between runs the PCI clock slower is taken; each write
 // is tried again until it reads back. Applied: the chip holds `target`;
-// Untouched: nothing was written; Mixed: the bus stopped answering half-way.
+// Untouched or BlockRefused: nothing was written; Mixed: the bus stopped
+// answering half-way.
 ProgramEnd restoreClockSetting(const ClockRegisters& target);

@@ -72,7 +72,7 @@ ProgramEnd programClockSetting(float fsbMhz, RatioCode ratioCode, ClockRegisters
     RegisterWord high{};
     if (prepared == Preparation::NotWritten || !readRegister(kFsbLow, low) || !readRegister(kFsbHigh, high)) {
         clearRegister16();
-        return ProgramEnd::Untouched;
+        return prepared == Preparation::NotWritten ? ProgramEnd::BlockRefused : ProgramEnd::Untouched;
     }
     old.registers.fsbLow = low.value;
     old.registers.fsbHigh = high.value;

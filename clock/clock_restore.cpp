@@ -102,7 +102,7 @@ ProgramEnd restoreClockSetting(const ClockRegisters& target)
     for (uint32_t i = 0; i < kTries && prepared != Preparation::Done; ++i) prepared = prepareControlBlock();
     if (prepared != Preparation::Done) {
         if (prepared == Preparation::NotWritten) clearRegister16();
-        return ProgramEnd::Untouched;
+        return prepared == Preparation::NotWritten ? ProgramEnd::BlockRefused : ProgramEnd::Untouched;
     }
     return restoreRegisters(RestoreTarget{target, true});
 }

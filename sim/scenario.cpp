@@ -226,6 +226,9 @@ bool parseItem(const char* key, const char* keyEnd, const char* value, const cha
         return parseRegister(value, end, s.nakRegister);
     } else if (tokenIs(key, keyEnd, "stuckreg")) {
         return parseRegister(value, end, s.stuckRegister);
+    } else if (tokenIs(key, keyEnd, "pace")) {
+        s.realPace = tokenIs(value, end, "real");
+        return s.realPace || tokenIs(value, end, "virtual");
     } else if (tokenIs(key, keyEnd, "trace")) {
         const uint32_t length = static_cast<uint32_t>(end - value);
         if (length == 0 || length >= sizeof s.tracePath) return false;
@@ -237,7 +240,8 @@ bool parseItem(const char* key, const char* keyEnd, const char* value, const cha
 
 bool isKnownKey(const char* key, const char* keyEnd)
 {
-    const char* keys[] = {"board", "cpu", "fault", "fsb", "ratio", "failfrom", "failtx", "nakreg", "stuckreg", "tick", "trace"};
+    const char* keys[] = {"board",    "cpu",      "fault", "fsb",  "ratio", "failfrom",
+                          "failtx",   "nakreg",   "stuckreg", "tick", "pace",  "trace"};
     for (const char* k : keys)
         if (tokenIs(key, keyEnd, k)) return true;
     return false;

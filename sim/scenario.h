@@ -78,6 +78,9 @@ struct Scenario {
     int32_t nakRegister = kNoRegister;   // the clock chip answers device error for writes to this register
     int32_t stuckRegister = kNoRegister; // the clock chip acknowledges writes to this register but keeps its value
     uint32_t tickUs = 1000;              // the system tick a coarse sleep waits for, in microseconds
+    // Sleeps also take their time on the real clock, so that a person or a
+    // test can watch or interrupt a run (honoured by qz8fsb-cli).
+    bool realPace = false;
     char tracePath[260] = {};
 };
 

@@ -125,7 +125,9 @@ TEST(Scenario, ItemsSetTheirFields)
     EXPECT_EQ(s.fsbHalfMhz, 201);
     EXPECT_EQ(s.ratioCode, -1);
     EXPECT_STREQ(s.tracePath, "/tmp/t.txt");
-    ASSERT_TRUE(sim::parseScenario("failtx=8,12,1,2147483647", s, error, sizeof error)) << error;
+    EXPECT_FALSE(s.realPace);
+    ASSERT_TRUE(sim::parseScenario("failtx=8,12,1,2147483647 pace=real", s, error, sizeof error)) << error;
+    EXPECT_TRUE(s.realPace);
     EXPECT_EQ(std::vector<uint32_t>(std::begin(s.failTransactions), std::end(s.failTransactions)),
               (std::vector<uint32_t>{8, 12, 1, 2147483647}));
 }
@@ -143,6 +145,7 @@ TEST(Scenario, RefusesUnknownKeysValuesAndMalformedItems)
         {"failtx=1,2,3,4,5", "QZ8_SIM: refused value '1,2,3,4,5' for key 'failtx'"},
         {"failtx=8,", "QZ8_SIM: refused value '8,' for key 'failtx'"},
         {"failtx=0", "QZ8_SIM: refused value '0' for key 'failtx'"},
+        {"pace=fast", "QZ8_SIM: refused value 'fast' for key 'pace'"},
         {"board", "QZ8_SIM: 'board' is not a key=value item"},
     };
     for (const auto& item : refused) {

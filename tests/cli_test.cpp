@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -82,6 +83,21 @@ protected:
         CliSeams kept = seams();
         kept.applyScenario = false;
         return run(arguments, kept);
+    }
+
+    // A run whose standard input holds `answer`, ended there or left open.
+    CliRun runAnswering(std::initializer_list<std::string> arguments, const std::string& answer, bool endInput)
+    {
+        int ends[2];
+        if (pipe(ends) != 0) return CliRun{-1, "", "no pipe"};
+        const bool written = write(ends[1], answer.data(), answer.size()) == static_cast<ssize_t>(answer.size());
+        if (endInput) close(ends[1]);
+        CliSeams withInput = seams();
+        withInput.input = ends[0];
+        const CliRun result = written ? run(arguments, withInput) : CliRun{-1, "", "not written"};
+        close(ends[0]);
+        if (!endInput) close(ends[1]);
+        return result;
     }
 
     CliSeams seams()
@@ -417,16 +433,20 @@ TEST_F(Cli, SaveThenApplyRoundTrip)
     EXPECT_EQ(machine.board.runningRatioCode(), 5);
 }
 
-// A file written by other means may hold an FSB between 0.5 MHz steps; the
-// chip holds it cut to a step, as batch mode leaves it.
-TEST_F(Cli, ApplyTakesAFileBetweenSteps)
+// A file holds what the window or set could have chosen, or it is refused
+// before any access: it may be applied at every start-up.
+TEST_F(Cli, ApplyRefusesWhatSetCouldNotChoose)
 {
     const std::string odd = file("cli_odd.qz8");
-    currentSetting = ClockSetting{133.3f, 4};
-    ASSERT_EQ(writeSettingsFile(odd.c_str()), 1);
-    const CliRun apply = run({"--sim", "", "apply", odd});
-    EXPECT_EQ(apply.status, 0) << apply.err;
-    EXPECT_EQ(machine.board.runningFsbHalfMhz(), 266);
+    for (const ClockSetting& setting : {ClockSetting{133.3f, 4}, ClockSetting{10.0f, 4}, ClockSetting{89.5f, 4}}) {
+        SCOPED_TRACE(setting.fsbMhz);
+        currentSetting = setting;
+        ASSERT_EQ(writeSettingsFile(odd.c_str()), 1);
+        const CliRun apply = run({"--sim", "trace=/nonexistent/never-opened", "apply", odd});
+        EXPECT_EQ(apply.status, 2);
+        EXPECT_NE(apply.err.find("not a setting set could choose"), std::string::npos) << apply.err;
+        EXPECT_EQ(machine.board.runningFsbHalfMhz(), 266);
+    }
 }
 
 TEST_F(Cli, HardwareFaultsEndWithStatusOne)
@@ -438,6 +458,7 @@ TEST_F(Cli, HardwareFaultsEndWithStatusOne)
     };
     const Case cases[] = {
         {{"--sim", "fault=nodevice", "--force", "set", "150", "1/5"}, "", "programming failed: the clock generator does not answer"},
+        {{"--sim", "nakreg=16", "set", "150", "1/5"}, "", "answers but did not take its control block; nothing was written"},
         {{"--sim", "fault=nodevice", "set", "150"}, "", "could not be read: nothing programmed"},
         {{"--sim", "fault=nodevice", "get"}, "multiplier: x 18.0\n", "the clock generator could not be read"},
         {{"--sim", "fault=nodevice", "save", "cli_not_saved.qz8"}, "", "could not be read: nothing saved"},
@@ -489,7 +510,7 @@ TEST_F(Cli, WhateverFailsTheClocksAreTheOldOnesOrTheNewOnes)
     // chipset take about 16,500 operations.
     const std::string failFrom = "failfrom=" + std::to_string(machine.channel.portOperations() + 16800);
     const CliRun dead = run({"--sim", failFrom, "set", "150", "1/5"});
-    EXPECT_EQ(dead.status, 1);
+    EXPECT_EQ(dead.status, 4);
     EXPECT_NE(dead.err.find("the clock generator may hold a mixed setting; save your work and restart the machine"),
               std::string::npos)
         << dead.err;
@@ -497,42 +518,75 @@ TEST_F(Cli, WhateverFailsTheClocksAreTheOldOnesOrTheNewOnes)
 
 // Keep or revert: unless the user says yes in time, the previous clocks
 // come back, so that a machine whose network the new clocks broke recovers.
+// The question waits its whole time, and ends at once at the end of input.
 TEST_F(Cli, SetKeepsTheNewClocksOnlyOnAYesInTime)
 {
     struct Case {
         const char* answer;
         bool closeInput;
-        const char* seconds;
         int status;
-        uint16_t fsbHalfMhz;
+        const char* said;
+        bool waitsItsTime;
     };
     const Case cases[] = {
-        {"", true, "2", 1, 266},      // standard input closed
-        {"n\n", true, "2", 1, 266},
-        {"y\n", false, "2", 0, 300},
-        {" Yes\n", false, "2", 0, 300},
-        {"", false, "1", 1, 266},     // nobody answers
+        {"", true, 3, "nobody can answer (the input ended", false},
+        {"n\n", false, 3, "declined: going back to FSB 133.0 MHz", false},
+        {"yy\n", false, 3, "declined", false},
+        {"y\r\n", false, 0, nullptr, false},
+        {" Yes\n", true, 0, nullptr, false},
+        {"", false, 3, "no answer in 1 s: going back to FSB 133.0 MHz, divider 1/4", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("answer '") + c.answer + "'");
-        int ends[2];
-        ASSERT_EQ(pipe(ends), 0);
-        ASSERT_EQ(write(ends[1], c.answer, std::strlen(c.answer)), static_cast<ssize_t>(std::strlen(c.answer)));
-        if (c.closeInput) close(ends[1]);
-        CliSeams withInput = seams();
-        withInput.input = ends[0];
-        const CliRun result = run({"--sim", "", "--confirm", c.seconds, "set", "150", "1/5"}, withInput);
-        close(ends[0]);
-        if (!c.closeInput) close(ends[1]);
+        const auto start = std::chrono::steady_clock::now();
+        const CliRun result = runAnswering({"--sim", "", "--confirm", "1", "set", "150", "1/5"}, c.answer, c.closeInput);
+        const auto took = std::chrono::steady_clock::now() - start;
         EXPECT_EQ(result.status, c.status) << result.err;
-        EXPECT_EQ(machine.board.runningFsbHalfMhz(), c.fsbHalfMhz);
-        EXPECT_NE(result.err.find("keep the new clocks? [y/N, "), std::string::npos) << result.err;
+        EXPECT_EQ(machine.board.runningFsbHalfMhz(), c.status == 0 ? 300 : 266);
+        EXPECT_NE(result.err.find("keep the new clocks? [y/N, 1 s]"), std::string::npos) << result.err;
         EXPECT_EQ(result.out.rfind("FSB: "), result.out.find(c.status == 0 ? "FSB: 150.0" : "FSB: 133.0"))
             << "the clocks last printed are the ones that stay:\n" << result.out;
-        if (c.status != 0) {
+        EXPECT_EQ(took >= std::chrono::seconds(1), c.waitsItsTime);
+        if (c.said != nullptr) {
+            EXPECT_NE(result.err.find(c.said), std::string::npos) << result.err;
             EXPECT_NE(result.err.find("reverted to FSB 133.0 MHz, divider 1/4"), std::string::npos) << result.err;
         }
     }
+}
+
+// New clocks that could not be read back are not the user's to keep: with
+// the question on they go at once. A way back that fails says what the chip
+// holds, read back, or that it may hold a mix.
+TEST_F(Cli, AFailedReadBackRevertsAndAFailedRevertSaysWhatTheChipHolds)
+{
+    struct Case {
+        const char* scenario;
+        int status;
+        uint16_t fsbHalfMhz;
+        const char* said;
+    };
+    const Case cases[] = {
+        // Both readings after the programming fail at register 18.
+        {"failtx=18,23", 3, 266, "the new clocks could not be read back: going back to FSB 133.0 MHz, divider 1/4"},
+        // Each of the revert's three writes of register 18 fails.
+        {"failtx=29,31,33", 4, 300,
+         "going back failed: the clock generator holds FSB 150.0 MHz, divider 1/5, not FSB 133.0 MHz, divider 1/4"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.scenario);
+        const CliRun result = runAnswering({"--sim", c.scenario, "--confirm", "2", "set", "150", "1/5"}, "n\n", false);
+        EXPECT_EQ(result.status, c.status) << result.err;
+        EXPECT_EQ(machine.board.runningFsbHalfMhz(), c.fsbHalfMhz);
+        EXPECT_NE(result.err.find(c.said), std::string::npos) << result.err;
+    }
+    // The bus gone during the revert: nothing can be read back.
+    const std::string failFrom = "failfrom=" + std::to_string(machine.channel.portOperations() + 17600);
+    const CliRun dead = runAnswering({"--sim", failFrom, "--confirm", "2", "set", "150", "1/5"}, "", true);
+    EXPECT_EQ(dead.status, 4) << dead.err;
+    EXPECT_NE(dead.err.find("going back failed and the clock generator could not be read: it may hold FSB 150.0 MHz, "
+                            "divider 1/5, FSB 133.0 MHz, divider 1/4 or a mix of the two"),
+              std::string::npos)
+        << dead.err;
 }
 
 // Never the real machine's ports in a test: get is the command that needs the

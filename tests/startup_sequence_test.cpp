@@ -123,6 +123,10 @@ TEST_F(StartupSequence, BadFilesAndRefusedSettingsShowOneBoxAndNoTraffic)
         {"not a number", std::numeric_limits<float>::quiet_NaN(), 4, true, good},
         {"above 257 MHz", 300.0f, 4, true, good},
         {"below 2 MHz", 1.5f, 4, true, good},
+        // What the window cannot select is not programmed at every start-up.
+        {"10 MHz", 10.0f, 4, true, good},
+        {"below 90 MHz", 89.5f, 4, true, good},
+        {"between two steps", 133.3f, 4, true, good},
         // No divider field: the FSB alone would leave PCI at 64 MHz.
         {"divider code 0 at 257 MHz", 257.0f, 0, true, good},
         {"divider code 9", 150.0f, 9, true, good},
@@ -143,14 +147,13 @@ TEST_F(StartupSequence, BadFilesAndRefusedSettingsShowOneBoxAndNoTraffic)
     }
 }
 
-TEST_F(StartupSequence, ProgrammableRangeEndsAreInclusive)
+TEST_F(StartupSequence, TheSelectableRangeEndsAreInclusive)
 {
-    EXPECT_TRUE(isProgrammableSetting({2.0f, 2}));
-    EXPECT_TRUE(isProgrammableSetting({257.0f, 8}));
-    EXPECT_TRUE(isProgrammableSetting({133.0f, kRatioFixed}));
-    EXPECT_FALSE(isProgrammableSetting({257.5f, 4}));
-    EXPECT_FALSE(isProgrammableSetting({1.99f, 4}));
-    EXPECT_FALSE(isProgrammableSetting({-std::numeric_limits<float>::infinity(), 4}));
+    for (const ClockSetting& s : {ClockSetting{90.0f, 2}, ClockSetting{257.0f, 8}, ClockSetting{133.5f, kRatioFixed}})
+        EXPECT_TRUE(isSelectableSetting(s)) << s.fsbMhz;
+    for (const ClockSetting& s : {ClockSetting{257.5f, 4}, ClockSetting{89.5f, 4}, ClockSetting{133.25f, 4},
+                                  ClockSetting{-std::numeric_limits<float>::infinity(), 4}})
+        EXPECT_FALSE(isSelectableSetting(s)) << s.fsbMhz;
 }
 
 // Another program holding the SMBus when batch mode programs: its box alone,
