@@ -8,6 +8,11 @@ namespace {
 // counter's low 32 bits can wrap twice.
 constexpr uint32_t kCpuidLoops = 200000;
 constexpr float kMicro = 1e-6f;
+// No processor this program identifies runs outside these clocks; a
+// counter that jumped (another processor's time-stamp counter, a virtual
+// machine's pause) gives values far outside them.
+constexpr long double kSlowestMhz = 20.0L;
+constexpr long double kFastestMhz = 10000.0L;
 
 struct Readings {
     int64_t frequency;
@@ -58,6 +63,8 @@ bool measureCoreClockWide()
     }
     // Ticks per microsecond: TSC ticks / (counter ticks / frequency) / 1e6.
     const long double seconds = static_cast<long double>(counterDelta) / static_cast<long double>(r.frequency);
-    cpuInfo.coreClockMhz = static_cast<float>(static_cast<long double>(r.tscEnd - r.tscStart) / seconds / 1e6L);
-    return true;
+    const long double mhz = static_cast<long double>(r.tscEnd - r.tscStart) / seconds / 1e6L;
+    const bool plausible = mhz >= kSlowestMhz && mhz <= kFastestMhz;
+    cpuInfo.coreClockMhz = plausible ? static_cast<float>(mhz) : 0.0f;
+    return plausible;
 }

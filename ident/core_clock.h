@@ -7,6 +7,7 @@
 // performance counter gives no usable interval.
 bool measureCoreClock();
 // The same loop with both counters' whole differences, where a 32-bit one
-// could wrap (a slow virtual machine, a nanosecond counter). On failure
-// cpuInfo.coreClockMhz becomes 0: unknown.
+// could wrap (a slow virtual machine, a nanosecond counter). On failure, or
+// for a clock outside 20 MHz to 10 GHz, cpuInfo.coreClockMhz becomes 0:
+// unknown.
 bool measureCoreClockWide();

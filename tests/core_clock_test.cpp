@@ -93,6 +93,9 @@ TEST_F(CoreClockScriptTest, TheWideMeasurementNeitherWrapsNorShowsAFailure)
         {"no performance counter", 0, 0, 100000, 0, 200000000, 0.0f},
         {"counter did not move", 1000000, 500, 500, 0, 200000000, 0.0f},
         {"TSC did not move", 1000000, 0, 100000, 7, 7, 0.0f},
+        {"a TSC that jumped: 2 THz", 1000000, 0, 100000, 0, 200000000000000ull, 0.0f},
+        {"a TSC that hardly moved: 10 MHz", 1000000, 0, 100000, 0, 1000000, 0.0f},
+        {"the ends of what a processor runs at", 1000000, 0, 100000, 0, 2000000, 20.0f},
     };
     for (const ClockCase& c : cases) {
         SCOPED_TRACE(c.what);
