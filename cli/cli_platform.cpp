@@ -51,6 +51,11 @@ struct RealMachine {
     LinuxBusLock busLock;
 };
 
+const char* msrDeviceFor(CliCommand command, const char* msrPath)
+{
+    return command == CliCommand::Get ? msrPath : "";
+}
+
 CliPlatform::CliPlatform() = default;
 
 CliPlatform::~CliPlatform() { release(); }
@@ -60,9 +65,7 @@ int CliPlatform::install(const CliOptions& options, const CliSeams& seams, Notif
     pciSysfs_ = seams.pciSysfs;
     if (options.simulated) return installSimulated(options, seams, notifier, err);
     if (pciSysfs_ == nullptr) pciSysfs_ = kPciSysfs;
-    // The multiplier's MSR only for the command that shows the processor.
-    const bool readsMsr = options.command == CliCommand::Get;
-    LinuxAccessPaths paths{readsMsr ? seams.msrPath : "", pciSysfs_};
+    LinuxAccessPaths paths{msrDeviceFor(options.command, seams.msrPath), pciSysfs_};
     const std::string problem = linuxAccessProblem(paths.msrDevice.c_str());
     if (!problem.empty()) {
         say(err, "%s", problem.c_str());
@@ -99,6 +102,7 @@ int CliPlatform::installSimulated(const CliOptions& options, const CliSeams& sea
         sim_->board.setSmbusObserver(&boardTrace_);
     }
     Platform platform = sim_->platform(notifier);
+    platform.busLock = seams.simBusLock;
     if (scenario.realPace) {
         paced_ = std::make_unique<PacedSimulation>(*platform.timing);
         platform.timing = &paced_->timing;

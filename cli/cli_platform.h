@@ -27,7 +27,12 @@ struct CliSeams {
     // The controlling terminal, where the question is asked when there is
     // one; null: none (the tests).
     const char* terminal = "/dev/tty";
+    // The simulated board's other owner of the SMBus, or null: none.
+    BusLock* simBusLock = nullptr;
 };
+
+// The msr device a command needs: only get shows the multiplier; "" for none.
+const char* msrDeviceFor(CliCommand command, const char* msrPath);
 
 struct RealMachine;
 struct PacedSimulation;

@@ -1,9 +1,11 @@
 // qz8fsb-cli run in-process on the simulated board: each command's output
 // and exit status, the safety rule, bad input, traces and faults.
 #include <gtest/gtest.h>
+#include <pty.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -12,9 +14,12 @@
 #include <initializer_list>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "cli/clock_lines.h"
 #include "cli/run_cli.h"
+#include "ident/cpu_info.h"
 #include "app/settings_file.h"
 #include "clock/clock_generator.h"
 #include "support/sim_fixture.h"
@@ -587,6 +592,119 @@ TEST_F(Cli, AFailedReadBackRevertsAndAFailedRevertSaysWhatTheChipHolds)
                             "divider 1/5, FSB 133.0 MHz, divider 1/4 or a mix of the two"),
               std::string::npos)
         << dead.err;
+}
+
+// What a run tells after a failed programming, and that it asks nothing.
+TEST_F(Cli, AFailedProgrammingIsToldAsWhatItLeft)
+{
+    struct Case {
+        const char* scenario;
+        int status;
+        const char* said;
+        const char* fsb;  // as read back
+    };
+    const Case cases[] = {
+        // Register 18 could not be read: nothing written.
+        {"failtx=3", 1, "did not take the new setting (FSB 150.0 MHz, divider 1/5); it runs at the previous one",
+         "FSB: 133.0 MHz"},
+        // The FSB's read-back fails, and each write of register 18 on the way
+        // back: the chip answers, and holds 150 MHz with the old divider.
+        {"failtx=7,12,14,16", 4, "may hold a mixed setting", "FSB: 150.0 MHz"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.scenario);
+        const CliRun result = runAnswering({"--sim", c.scenario, "--confirm", "2", "set", "150", "1/5"}, "y\n", true);
+        EXPECT_EQ(result.status, c.status) << result.err;
+        EXPECT_NE(result.err.find(c.said), std::string::npos) << result.err;
+        EXPECT_NE(result.out.find(c.fsb), std::string::npos) << result.out;
+        EXPECT_EQ(result.err.find("keep the new clocks"), std::string::npos) << "no question after a failure";
+    }
+}
+
+// On a terminal the question is on unless --confirm 0 turns it off.
+TEST_F(Cli, OnATerminalTheQuestionIsOnUnlessTurnedOff)
+{
+    int master = -1;
+    int terminal = -1;
+    ASSERT_EQ(openpty(&master, &terminal, nullptr, nullptr, nullptr), 0);
+    CliSeams onTerminal = seams();
+    onTerminal.input = terminal;
+    const CliRun off = run({"--sim", "", "--confirm", "0", "set", "150", "1/5"}, onTerminal);
+    EXPECT_EQ(off.status, 0) << off.err;
+    EXPECT_EQ(off.err, "");
+    // The default question, answered no: what is typed before it appears is
+    // dropped, so the answer goes on until the run is over.
+    std::atomic<bool> over{false};
+    std::thread typist([&] {
+        while (!over) {
+            if (write(master, "n\n", 2) != 2) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    });
+    const CliRun on = run({"--sim", "", "set", "150", "1/5"}, onTerminal);
+    over = true;
+    typist.join();
+    close(master);
+    close(terminal);
+    EXPECT_EQ(on.status, 3) << on.err;
+    EXPECT_NE(on.err.find("keep the new clocks? [y/N, 15 s]"), std::string::npos) << on.err;
+    EXPECT_EQ(machine.board.runningFsbHalfMhz(), 266);
+}
+
+// Another program taking the SMBus after the survey: the reading set makes
+// first, or the programming, ends the command with its one message and no
+// transaction.
+TEST_F(Cli, AnotherOwnerOfTheBusEndsSetAtOnce)
+{
+    struct GrantsTwice final : BusLock {
+        bool acquire(uint32_t) override { return ++asked <= 2; }  // the survey, the chipset
+        void release() override {}
+        int asked = 0;
+    };
+    for (std::initializer_list<std::string> command :
+         {std::initializer_list<std::string>{"set", "150"}, {"set", "150", "1/5"}}) {
+        SCOPED_TRACE(command.size());
+        GrantsTwice lock;
+        CliSeams owned = seams();
+        owned.simBusLock = &lock;
+        const std::string trace = file("cli_owned_trace.txt");
+        std::vector<std::string> words{"--sim", "trace=" + trace};
+        words.insert(words.end(), command);
+        const CliRun result = [&] {
+            if (words.size() == 4) return run({words[0], words[1], words[2], words[3]}, owned);
+            return run({words[0], words[1], words[2], words[3], words[4]}, owned);
+        }();
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, "qz8fsb-cli: Another copy of the program is using the SMBus.\n");
+        EXPECT_EQ(lock.asked, 3) << "no second try";
+        EXPECT_EQ(readFile(trace), "end: FSB 133.0 MHz, divider 4\n");
+    }
+}
+
+// A measurement that failed leaves 0, which no processor runs at.
+TEST(CliLines, ACoreClockOfZeroIsUnknown)
+{
+    for (const float mhz : {0.0f, 2394.0f}) {
+        cpuInfo.coreClockMhz = mhz;
+        char* text = nullptr;
+        size_t size = 0;
+        std::FILE* out = open_memstream(&text, &size);
+        printClockRow(currentRowTexts(ClockSetting{133.0f, 4}, mhz, 3), out);
+        std::fclose(out);
+        EXPECT_EQ(linesOf(text).at(0), mhz > 0.0f ? "core clock: 2394.0 MHz" : "core clock: unknown");
+        std::free(text);
+    }
+    cpuInfo = CpuInfo{};
+}
+
+// Only get shows the multiplier: every other command runs without the msr
+// device (set and apply measure the core clock, which needs none).
+TEST_F(Cli, OnlyGetNeedsTheMsrDevice)
+{
+    for (CliCommand command : {CliCommand::Survey, CliCommand::SmbusRead, CliCommand::Set, CliCommand::Apply,
+                               CliCommand::Save})
+        EXPECT_STREQ(msrDeviceFor(command, "/dev/cpu/0/msr"), "") << static_cast<int>(command);
+    EXPECT_STREQ(msrDeviceFor(CliCommand::Get, "/dev/cpu/0/msr"), "/dev/cpu/0/msr");
 }
 
 // Never the real machine's ports in a test: get is the command that needs the

@@ -323,6 +323,40 @@ TEST_F(MidSequenceFaults, EveryFailureEndsAtTheOldSettingOrTheNewOne)
     }
 }
 
+// The divider changes only once both FSB registers hold the new FSB: a
+// divider chosen for the new FSB on the old one could run PCI too fast.
+// A control block written in part stops programming before any register,
+// and a reading that stopped half-way still clears register 16.
+TEST_F(MidSequenceFaults, EachStepWaitsForTheOneBeforeIt)
+{
+    struct Case {
+        const char* fault;
+        bool programs;  // false: a reading
+        const char* neverWritten;
+    };
+    const Case cases[] = {
+        {"stuckreg=18", true, "w31"}, {"stuckreg=20", true, "w31"},  // the FSB does not hold
+        {"failtx=7", true, "w31"},    {"failtx=8", true, "w31"},     // its read-back fails
+        {"failtx=2", true, "w18"},    {"nakreg=16", true, "w18"},    // the control block in part
+        {"failtx=2", false, nullptr}, {"failtx=4", false, nullptr}, {"failtx=5", false, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.fault) + (c.programs ? ", programming" : ", reading"));
+        useFault(c.fault);
+        chip().setReg(16, 0x5A);
+        transactions.seen.clear();
+        if (c.programs) {
+            EXPECT_NE(programClockSetting(150.0f, 5), ProgramEnd::Applied);
+            const std::vector<std::string> names = transactions.names();
+            EXPECT_EQ(std::find(names.begin(), names.end(), c.neverWritten), names.end()) << testing::PrintToString(names);
+        } else {
+            EXPECT_EQ(readClockSetting(), 0);
+            EXPECT_EQ(chip().reg(16), 0) << "register 16 cleared after a reading that failed";
+        }
+        EXPECT_EQ(board().runningFsbHalfMhz(), 266);
+    }
+}
+
 // When the bus stops answering half-way, the old registers cannot be put
 // back: the sequence says so, within the wait bounds.
 TEST_F(MidSequenceFaults, ABusThatStopsAnsweringLeavesAMixOrNothingDone)

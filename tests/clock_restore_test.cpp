@@ -123,10 +123,12 @@ TEST_F(WaysBack, AfterAnyPairOfFaultsTheChipHoldsTheOldSettingOrTheNewOne)
         for (int m = n + 1; m <= kLastTransaction; ++m)
             faults.push_back("failtx=" + std::to_string(n) + "," + std::to_string(m));
     }
-    for (const Move& move : {kMoves[0], kMoves[2]}) {
+    for (const Move& move : {kMoves[0], kMoves[2], kMoves[3]}) {
         for (const std::string& fault : faults) {
             SCOPED_TRACE(std::string(move.name) + ": " + fault);
             start(move, fault);
+            const ClockRegisters old{board().clockChip().reg(18), board().clockChip().reg(20),
+                                     board().clockChip().reg(31)};
             const ProgramEnd end = programClockSetting(move.toFsb, move.toRatio);
             const bool isNew = running() == target(move);
             const bool isOld = running() == move.from;
@@ -134,6 +136,12 @@ TEST_F(WaysBack, AfterAnyPairOfFaultsTheChipHoldsTheOldSettingOrTheNewOne)
             EXPECT_EQ(end == ProgramEnd::Applied, isNew);
             EXPECT_NE(end, ProgramEnd::Mixed);
             expectWithinTheWayThere(move, target(move));
+            if (isOld) {
+                // Each register as it was, bits 1..0 of the divider too.
+                EXPECT_EQ(board().clockChip().reg(18), old.fsbLow);
+                EXPECT_EQ(board().clockChip().reg(20), old.fsbHigh);
+                EXPECT_EQ(board().clockChip().reg(31), old.divider);
+            }
         }
     }
 }
