@@ -12,6 +12,8 @@ constexpr int kExitUsage = 2;    // usage, bad input, missing access, a refusal
 
 constexpr char kProgramName[] = "qz8fsb-cli";
 
+class CliPlatform;
+
 struct CliContext {
     const CliOptions& options;
     std::FILE* out;
@@ -19,6 +21,7 @@ struct CliContext {
     const char* pciSysfs = nullptr;  // the kernel's PCI listing, to find drivers on the SMBus
     int input = 0;                   // where the answer to a question comes from
     bool inputIsTerminal = false;
+    CliPlatform* platform = nullptr;  // the machine, for the choice of the SMBus path
 };
 
 // One message line on `err`: the program's name, then the text.

@@ -46,8 +46,8 @@ Commands:
                       255), each decimal or hexadecimal after 0x; prints the
                       two bytes read, "0xNN 0xNN"
 
-Each command first surveys the hardware: it gains port access, scans the PCI
-bus and finds the SMBus host controller of the south bridge.
+Each command first surveys the hardware: it scans the PCI bus and finds the
+SMBus host controller of the south bridge, then the path to the SMBus.
 
 Options:
   --confirm SECONDS   set and apply: after the new clocks are read back, ask
@@ -59,8 +59,14 @@ Options:
                       itself. On by default, 15 s, when standard input is a
                       terminal; otherwise off unless given; 0 turns it off
   --force             read and program the clock generator also on a board
-                      other than the QZ8-II, and use an SMBus host a kernel
-                      driver owns
+                      other than the QZ8-II; use an SMBus address a kernel
+                      driver has claimed, and an adapter --i2c-bus names that
+                      is not the SMBus host's
+  --i2c-bus N         a debugging aid: the SMBus transactions go through the
+                      kernel's i2c adapter N (/dev/i2c-N) instead of the
+                      SMBus host's own path, e.g. to an i2c-stub chip; an
+                      adapter other than the host's needs --force, and the
+                      safety rule applies as ever
   --sim SCENARIO      run on the simulated board instead of the hardware;
                       SCENARIO is blank-separated KEY=VALUE items with the keys
                       of QZ8_SIM (board, fsb, ratio, cpu, fault, failfrom,
@@ -83,20 +89,23 @@ Safety rule:
   chip did not take the FSB, and puts the previous registers back.
 
 On the real board:
-  run as root, on a kernel that grants iopl(3): not under kernel lockdown,
-  nor in a container without CAP_SYS_RAWIO, nor built without
-  CONFIG_X86_IOPL_IOPERM. get, set and apply also read the multiplier's MSR
-  through the msr module (modprobe msr gives /dev/cpu/0/msr). PCI
-  configuration space is read from the kernel (/sys/bus/pci/devices/*/config),
-  which takes its own lock around every access; only where sysfs is not
-  mounted does the tool use the configuration ports 0xCF8/0xCFC itself. The
-  port instructions reach only the SMBus host's eight ports (and, without
-  sysfs, those configuration ports), never 0xCF9.
-  A kernel driver bound to the SMBus host (i2c_i801 on the ICH2) would
-  interleave its transactions with the program's: every command that uses
-  the SMBus refuses with exit status 2 while one is, naming it (unload it
-  with modprobe -r). Copies of the program take turns on the SMBus through
-  the lock file /run/lock/qz8fsb.lock (/tmp/qz8fsb.lock where that cannot be
+  run as root. get, set and apply also read the multiplier's MSR through
+  the msr module (modprobe msr gives /dev/cpu/0/msr). PCI configuration
+  space is read from the kernel (/sys/bus/pci/devices/*/config), which takes
+  its own lock around every access. Where a kernel driver owns the SMBus
+  host (i2c_i801 on the ICH2, which also serves the sensor chips), the
+  program goes through that driver: its adapter's /dev/i2c-N, found through
+  sysfs (the program loads the i2c-dev module itself where it is missing),
+  the kernel's adapter lock keeping each transaction whole among the bus's
+  other users. An SMBus address a kernel driver has claimed is refused
+  unless --force. Where no driver owns the host, the program drives the
+  host's eight ports itself, never 0xCF9, and needs iopl(3): a kernel under
+  lockdown (Secure Boot) refuses it, as does a container without
+  CAP_SYS_RAWIO or a kernel built without CONFIG_X86_IOPL_IOPERM; load the
+  kernel's SMBus driver then (modprobe i2c_i801). Only where sysfs is not
+  mounted does the tool use the configuration ports 0xCF8/0xCFC itself, with
+  iopl(3) too. Copies of the program take turns on the SMBus through the
+  lock file /run/lock/qz8fsb.lock (/tmp/qz8fsb.lock where that cannot be
   made); a copy that waits more than 2 s for it gives up.
 
 Exit status:
@@ -107,8 +116,9 @@ Exit status:
       new clocks not kept when asked, an SMBus read with no answer, a
       settings file that could not be written, another copy on the SMBus
   2   usage or bad input (an unknown command or option, a missing or bad
-      argument, a refused settings file), no root, no port access or no msr
-      device, or a refusal by the safety rule
+      argument, a refused settings file), no root, no port access, no msr
+      device or no i2c-dev, an SMBus address a kernel driver has claimed,
+      or a refusal by the safety rule
 
 Examples:
   qz8fsb-cli get

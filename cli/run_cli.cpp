@@ -56,7 +56,7 @@ int runCli(int argc, char** argv, std::FILE* out, std::FILE* err, const CliSeams
         return kExitUsage;
     }
     const int status =
-        runCommand(CliContext{options, out, err, platform.pciSysfs(), seams.input, isatty(seams.input) == 1});
+        runCommand(CliContext{options, out, err, platform.pciSysfs(), seams.input, isatty(seams.input) == 1, &platform});
     unloadDriver();
     return status;
 }
