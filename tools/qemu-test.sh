@@ -16,31 +16,13 @@
 # status 0 only when all passed.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$here/apt-arch.sh"
 build=$(realpath -m "${1:?usage: qemu-test.sh BUILD}")
 work=$build/qemu
 mkdir -p "$work"
 
 p4='vendor=GenuineIntel,family=15,model=2,stepping=7,model-id=Intel(R) Pentium(R) 4 CPU 2.40GHz'
 failed=0
-
-# apt-get or apt-cache (COMMAND) for ARCH's packages. The host's own
-# architecture uses the host's package lists; another one gets lists of its
-# own under $work, so that nothing about the host's dpkg changes.
-apt_for() {
-    local arch=$1 command=$2; shift 2
-    if [ "$arch" = "$(dpkg --print-architecture)" ]; then "$command" "$@"; return; fi
-    local state=$work/apt-$arch
-    local options=(-o APT::Architecture="$arch" -o APT::Architectures::="$arch"
-                   -o Dir::State::Lists="$state/lists" -o Dir::Cache="$state/cache"
-                   -o Dir::State::status="$state/status")
-    if [ ! -f "$state/.updated" ]; then
-        mkdir -p "$state/lists/partial" "$state/cache/archives/partial"
-        : >"$state/status"
-        apt-get "${options[@]}" update -qq >/dev/null
-        touch "$state/.updated"
-    fi
-    "$command" "${options[@]}" "$@"
-}
 
 # Debian's kernel (the package linux-image-FLAVOUR points to) and busybox for
 # ARCH, unpacked under $work/ARCH.
