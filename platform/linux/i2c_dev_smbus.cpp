@@ -100,15 +100,27 @@ SmbusOutcome I2cDevSmbus::writeWord(uint8_t address, uint8_t command, uint8_t fi
     return transfer(address, I2C_SMBUS_WRITE, command, I2C_SMBUS_WORD_DATA, data);
 }
 
+// The device's count byte comes first in a block read, and first in a word
+// read of the same command: the device cannot tell the two apart until the
+// host stops reading. So the count is read as a word first, and a block
+// whose count is 0 or above 32 is not read at all: i2c_i801 then either
+// loops on the controller for good (polled, as it drives the ICH2) or
+// hands back 32 bytes that came from no block (with its interrupt).
 SmbusOutcome I2cDevSmbus::readBlock(uint8_t address, uint8_t command, uint8_t* buffer, uint8_t& reported)
 {
     reported = 0;
+    uint8_t count = 0;
+    uint8_t firstByte = 0;
+    const SmbusOutcome probe = readWord(address, command, count, firstByte);
+    if (probe != SmbusOutcome::Done) return probe;
+    reported = count;
+    if (count == 0 || count > kMaxBlock) return SmbusOutcome::Failed;
     i2c_smbus_data data{};
     const SmbusOutcome outcome = transfer(address, I2C_SMBUS_READ, command, I2C_SMBUS_BLOCK_DATA, data);
     if (outcome != SmbusOutcome::Done) return outcome;
-    // The count byte first; never more than 32 bytes after it.
-    reported = data.block[0];
-    std::memcpy(buffer, data.block + 1, reported < kMaxBlock ? reported : kMaxBlock);
+    // Another count now: not the block the count was read for.
+    if (data.block[0] != count) return SmbusOutcome::Failed;
+    std::memcpy(buffer, data.block + 1, count);
     return outcome;
 }
 

@@ -1,9 +1,9 @@
 // The SMBus through the kernel driver that owns the host: each transaction
 // is one I2C_SMBUS request on the adapter's /dev/i2c-N (the i2c-dev module),
 // and the kernel's adapter lock keeps it whole among every other user of
-// the bus (the drivers of the sensor chips, i2c-tools). The driver checks
-// what comes back: a block read whose device count is 0 or above 32 fails
-// there.
+// the bus (the drivers of the sensor chips, i2c-tools). A block read takes
+// two: its count byte read as a word first, and the block only where the
+// count is one the kernel's drivers take (1 to 32).
 #pragma once
 
 #include <linux/i2c.h>

@@ -22,13 +22,18 @@ struct Case {
     uint8_t address;  // with the read/write bit
     uint8_t command;
     Bytes given;      // a write's first and second byte, or its block
-    int error;        // what the kernel's driver answers: 0, or an errno
-    Bytes answered;   // a read's word (low byte first) or block (count first)
+    // The bus behind the kernel's driver: the word at the command (for a
+    // block read, its first byte is the device's count) and the block
+    // (count first); an errno for the word and for the block transfer.
+    Bytes word;
+    Bytes block;
+    int wordError;
+    int blockError;
     // Expected:
     SmbusOutcome outcome;
-    uint32_t size;    // of the I2C_SMBUS request; 0: none is made
-    Bytes sent;       // what the request carried
-    Bytes received;   // the read's bytes (a word's two, or the count byte and the block)
+    std::vector<uint32_t> sizes;  // of the I2C_SMBUS requests made, in order
+    Bytes sent;                   // what the last one carried
+    Bytes received;               // a word's two bytes; a block's count byte, then the block when Done
 };
 
 const Bytes kBlock17 = {17, 0x81, 0x82, 0x83, 0x84, 0x85, 0x86, 0x87, 0x88, 0x0F, 0xFF,
@@ -36,51 +41,55 @@ const Bytes kBlock17 = {17, 0x81, 0x82, 0x83, 0x84, 0x85, 0x86, 0x87, 0x88, 0x0F
 
 std::vector<Case> cases()
 {
-    Bytes block40(34, 0x5A);
-    block40[0] = 40;
-    Bytes received40(33, 0x5A);
-    received40[0] = 40;
+    constexpr uint32_t W = I2C_SMBUS_WORD_DATA;
+    constexpr uint32_t B = I2C_SMBUS_BLOCK_DATA;
     const Bytes block17Data(kBlock17.begin() + 1, kBlock17.end());
+    Bytes block16 = kBlock17;
+    block16[0] = 16;
+    const SmbusOutcome done = SmbusOutcome::Done;
+    const SmbusOutcome failed = SmbusOutcome::Failed;
+    const SmbusOutcome noAck = SmbusOutcome::DeviceError;
     return {
-        {"word read, low byte first", Call::ReadWord, 0xD3, 0x12, {}, 0, {0x11, 0x83}, SmbusOutcome::Done,
-         I2C_SMBUS_WORD_DATA, {}, {0x11, 0x83}},
-        {"word write", Call::WriteWord, 0xD2, 0x14, {0x11, 0x94}, 0, {}, SmbusOutcome::Done, I2C_SMBUS_WORD_DATA,
-         {0x11, 0x94}, {}},
-        {"block read of 17", Call::ReadBlock, 0xD3, 0x00, {}, 0, kBlock17, SmbusOutcome::Done, I2C_SMBUS_BLOCK_DATA,
-         {}, kBlock17},
-        {"block read over 32: 32 bytes kept", Call::ReadBlock, 0xD3, 0x00, {}, 0, block40, SmbusOutcome::Done,
-         I2C_SMBUS_BLOCK_DATA, {}, received40},
-        {"block write of 17", Call::WriteBlock, 0xD2, 0x00, block17Data, 0, {}, SmbusOutcome::Done,
-         I2C_SMBUS_BLOCK_DATA, kBlock17, {}},
-        {"block write of 0: nothing asked", Call::WriteBlock, 0xD2, 0x00, {}, 0, {}, SmbusOutcome::Failed, 0, {}, {}},
-        {"block write of 33: nothing asked", Call::WriteBlock, 0xD2, 0x00, Bytes(33, 1), 0, {}, SmbusOutcome::Failed,
-         0, {}, {}},
-        {"no acknowledge", Call::ReadWord, 0xD3, 0x12, {}, ENXIO, {}, SmbusOutcome::DeviceError,
-         I2C_SMBUS_WORD_DATA, {}, {0, 0}},
-        {"no acknowledge, as some bus drivers say it", Call::WriteWord, 0xD2, 0x10, {0x11, 0}, EREMOTEIO, {},
-         SmbusOutcome::DeviceError, I2C_SMBUS_WORD_DATA, {0x11, 0}, {}},
-        {"a block count of 0 or above 32", Call::ReadBlock, 0xD3, 0x00, {}, EPROTO, {}, SmbusOutcome::Failed,
-         I2C_SMBUS_BLOCK_DATA, {}, {0}},
-        {"time-out", Call::ReadBlock, 0xD3, 0x00, {}, ETIMEDOUT, {}, SmbusOutcome::Failed, I2C_SMBUS_BLOCK_DATA, {},
+        {"word read, low byte first", Call::ReadWord, 0xD3, 0x12, {}, {0x11, 0x83}, {}, 0, 0, done, {W}, {},
+         {0x11, 0x83}},
+        {"word write", Call::WriteWord, 0xD2, 0x14, {0x11, 0x94}, {}, {}, 0, 0, done, {W}, {0x11, 0x94}, {}},
+        {"block read: its count as a word, then the block", Call::ReadBlock, 0xD3, 0x00, {}, {17, 0x81}, kBlock17, 0,
+         0, done, {W, B}, {}, kBlock17},
+        {"a count of 0 is not read as a block", Call::ReadBlock, 0xD3, 0x00, {}, {0, 0xFF}, {}, 0, 0, failed, {W}, {},
          {0}},
-        {"lost arbitration", Call::WriteBlock, 0xD2, 0x00, block17Data, EAGAIN, {}, SmbusOutcome::Failed,
-         I2C_SMBUS_BLOCK_DATA, kBlock17, {}},
-        {"the host killed the transfer", Call::WriteWord, 0xD2, 0x1F, {0x11, 0x23}, EIO, {}, SmbusOutcome::Failed,
-         I2C_SMBUS_WORD_DATA, {0x11, 0x23}, {}},
+        {"nor one above 32", Call::ReadBlock, 0xD3, 0x00, {}, {40, 0x81}, {}, 0, 0, failed, {W}, {}, {40}},
+        {"a block of another count", Call::ReadBlock, 0xD3, 0x00, {}, {17, 0x81}, block16, 0, 0, failed, {W, B}, {},
+         {17}},
+        {"block write of 17", Call::WriteBlock, 0xD2, 0x00, block17Data, {}, {}, 0, 0, done, {B}, kBlock17, {}},
+        {"block write of 0: nothing asked", Call::WriteBlock, 0xD2, 0x00, {}, {}, {}, 0, 0, failed, {}, {}, {}},
+        {"block write of 33: nothing asked", Call::WriteBlock, 0xD2, 0x00, Bytes(33, 1), {}, {}, 0, 0, failed, {}, {},
+         {}},
+        {"no acknowledge", Call::ReadWord, 0xD3, 0x12, {}, {}, {}, ENXIO, 0, noAck, {W}, {}, {0, 0}},
+        {"no acknowledge, as some bus drivers say it", Call::WriteWord, 0xD2, 0x10, {0x11, 0}, {}, {}, EREMOTEIO, 0,
+         noAck, {W}, {0x11, 0}, {}},
+        {"no acknowledge to the count", Call::ReadBlock, 0xD3, 0x00, {}, {}, {}, ENXIO, 0, noAck, {W}, {}, {0}},
+        {"the block refused by the driver", Call::ReadBlock, 0xD3, 0x00, {}, {17, 0x81}, {}, 0, EPROTO, failed,
+         {W, B}, {}, {17}},
+        {"time-out", Call::ReadBlock, 0xD3, 0x00, {}, {17, 0x81}, {}, 0, ETIMEDOUT, failed, {W, B}, {}, {17}},
+        {"lost arbitration", Call::WriteBlock, 0xD2, 0x00, block17Data, {}, {}, 0, EAGAIN, failed, {B}, kBlock17, {}},
+        {"the host killed the transfer", Call::WriteWord, 0xD2, 0x1F, {0x11, 0x23}, {}, {}, EIO, 0, failed, {W},
+         {0x11, 0x23}, {}},
     };
 }
 
-TEST(I2cDevSmbus, EachTransactionIsOneRequestWithItsBytes)
+TEST(I2cDevSmbus, EachTransactionIsItsRequestsWithTheirBytes)
 {
     for (const Case& c : cases()) {
         SCOPED_TRACE(c.name);
         FakeI2cKernel kernel;
-        kernel.answer = [&](uint8_t, uint8_t readWrite, uint8_t, uint32_t, i2c_smbus_data& data) {
-            if (c.error == 0 && readWrite == I2C_SMBUS_READ) {
-                if (c.call == Call::ReadWord) data.word = static_cast<uint16_t>(c.answered[0] | c.answered[1] << 8);
-                else std::memcpy(data.block, c.answered.data(), c.answered.size());
+        kernel.answer = [&](uint8_t, uint8_t readWrite, uint8_t, uint32_t size, i2c_smbus_data& data) {
+            const bool word = size == I2C_SMBUS_WORD_DATA;
+            const int error = word ? c.wordError : c.blockError;
+            if (error == 0 && readWrite == I2C_SMBUS_READ) {
+                if (word) data.word = static_cast<uint16_t>(c.word[0] | c.word[1] << 8);
+                else std::memcpy(data.block, c.block.data(), c.block.size());
             }
-            return c.error;
+            return error;
         };
         I2cDevSmbus smbus(kernel);
         ASSERT_TRUE(smbus.open("/dev/i2c-3"));
@@ -102,7 +111,7 @@ TEST(I2cDevSmbus, EachTransactionIsOneRequestWithItsBytes)
         case Call::ReadBlock:
             outcome = smbus.readBlock(c.address, c.command, buffer, reported);
             received.push_back(reported);
-            received.insert(received.end(), buffer, buffer + (reported < 32 ? reported : 32));
+            if (outcome == SmbusOutcome::Done) received.insert(received.end(), buffer, buffer + reported);
             break;
         case Call::WriteBlock:
             outcome = smbus.writeBlock(c.address, c.command, c.given.data(), static_cast<int32_t>(c.given.size()));
@@ -110,16 +119,20 @@ TEST(I2cDevSmbus, EachTransactionIsOneRequestWithItsBytes)
         }
         EXPECT_EQ(outcome, c.outcome);
         EXPECT_EQ(received, c.received);
-        // The claim, then at most the one transfer.
-        ASSERT_EQ(kernel.requests.size(), c.size != 0 ? 2u : 1u);
-        if (c.size == 0) continue;
-        const FakeI2cKernel::Request& r = kernel.requests[1];
-        EXPECT_EQ(r.request, static_cast<unsigned long>(I2C_SMBUS));
-        EXPECT_EQ(r.address, 0x69u);
-        EXPECT_EQ(r.readWrite, (c.address & 1) != 0 ? I2C_SMBUS_READ : I2C_SMBUS_WRITE);
-        EXPECT_EQ(r.command, c.command);
-        EXPECT_EQ(r.size, c.size);
-        EXPECT_EQ(r.sent, c.sent);
+        // After the claim, the transfers, each to 0x69 with the command.
+        std::vector<uint32_t> sizes;
+        for (size_t i = 1; i < kernel.requests.size(); ++i) {
+            const FakeI2cKernel::Request& r = kernel.requests[i];
+            EXPECT_EQ(r.request, static_cast<unsigned long>(I2C_SMBUS));
+            EXPECT_EQ(r.address, 0x69u);
+            EXPECT_EQ(r.readWrite, (c.address & 1) != 0 ? I2C_SMBUS_READ : I2C_SMBUS_WRITE);
+            EXPECT_EQ(r.command, c.command);
+            sizes.push_back(r.size);
+        }
+        EXPECT_EQ(sizes, c.sizes);
+        if (!c.sizes.empty()) {
+            EXPECT_EQ(kernel.requests.back().sent, c.sent);
+        }
     }
 }
 
