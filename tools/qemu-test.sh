@@ -96,15 +96,17 @@ pack_guest() {
 # One result line, as the guest's are.
 say() { echo "qemu.$1: $2 $3${4:+ $4}"; [ "$3" = ok ] || failed=1; }
 
-# ARCH CHECKS MACHINE CPU QEMU APPEND: one boot; its results as they come.
+# ARCH CHECKS MACHINE CPU QEMU APPEND [QEMU-OPTION...]: one boot; its
+# results as they come.
 boot() {
     local arch=$1 checks=$2 machine=$3 cpu=$4 qemu=$5 append=$6 dir=$work/$1
     local log=$dir/$checks.log kernel began
+    shift 6
     kernel=$(ls "$dir"/unpacked/boot/vmlinuz-* | head -n 1)
     began=$(date +%s)
     timeout -k 10 "${QZ8_QEMU_TIMEOUT:-300}" "$qemu" -machine "$machine" -accel tcg -cpu "$cpu" \
         -m 256 -nographic -no-reboot -kernel "$kernel" -initrd "$dir/initrd.gz" \
-        -device "$chip" -global PIIX4_PM.disable_s3=0 \
+        -device "$chip" -global PIIX4_PM.disable_s3=0 "$@" \
         -append "console=ttyS0 quiet panic=-1 qz8.checks=$checks $append" </dev/null >"$log" 2>&1 || true
     # The firmware's screen codes can share a line with the first result.
     tr -d '\r' <"$log" | sed -n "s/.*CHECK /qemu.$arch.$checks: /p" >"$dir/$checks.results"
@@ -114,6 +116,21 @@ boot() {
         say "$arch.$checks" guest FAIL "did not finish its checks (see $log)"
     fi
     echo "qemu.$arch.$checks: boot took $(( $(date +%s) - began )) s"
+}
+
+# ARCH TRACE: the program and the kernel's driver drove the SMBus host
+# (writes of the address byte of 0x69, read or write, at its offset 4) and
+# nothing wrote 0xCF9, the reset control register.
+no_reset_write() {
+    local smbus clock_chip reset
+    smbus=$(grep -c "name 'pm-smbus'" "$2" || true)
+    clock_chip=$(grep -c "addr 0x[0-9a-f]*4 value 0xd[23] size 1 name 'pm-smbus'" "$2" || true)
+    reset=$(grep -c "name 'piix3-reset-control'" "$2" || true)
+    if [ "${clock_chip:-0}" -gt 0 ] && [ "${reset:-0}" -eq 0 ]; then
+        say "$1.pc" no-reset-write ok "$smbus writes to the SMBus host, $clock_chip addressing 0x69, none to 0xCF9"
+    else
+        say "$1.pc" no-reset-write FAIL "$smbus writes to the SMBus host, $clock_chip addressing 0x69, $reset to 0xCF9 ($2)"
+    fi
 }
 
 # ARCH KERNEL-FLAVOUR QEMU CPU IMAGE INTERPRETER: the three boots of one
@@ -128,7 +145,11 @@ run_arch() {
     esac
     fetch_guest "$arch" "$flavour"
     pack_guest "$arch" "$cli"
-    boot "$arch" pc pc "$cpu" "$qemu" ""
+    # The pc boot drives the PIIX4's SMBus through its ports: QEMU records
+    # every write the guest makes.
+    rm -f "$work/$arch/pc.trace"
+    boot "$arch" pc pc "$cpu" "$qemu" "" -trace enable=memory_region_ops_write -D "$work/$arch/pc.trace"
+    no_reset_write "$arch" "$work/$arch/pc.trace"
     boot "$arch" q35 q35 "$cpu" "$qemu" ""
     boot "$arch" p4 pc "$cpu,$p4" "$qemu" "lockdown=integrity"
 }

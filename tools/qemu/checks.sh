@@ -155,6 +155,12 @@ check_chip_at_0x69() {
     echo "$out" | grep -v '^core clock:' >/tmp/ports-get.out; ports_status=$status
     out=$($cli --force --trace /tmp/ports-set.trace set 150 1/5 2>&1); status=$?
     set_writes_nothing ports-set-writes-nothing "$out" $status /tmp/ports-set.trace
+    # Asked to confirm, set reads the chip first: the same refusal, no question.
+    out=$($cli --force --confirm 5 --trace /tmp/ports-confirm.trace set 150 1/5 2>&1); status=$?
+    if [ $status -eq 1 ] && echo "$out" | grep -q 'could not be read: nothing programmed' &&
+       ! echo "$out" | grep -q 'keep' && ! grep -q '^0xD2' /tmp/ports-confirm.trace; then
+        say ports-confirm-writes-nothing ok
+    else say ports-confirm-writes-nothing FAIL "exit $status: $(echo "$out" | flat)"; fi
     program_words --force >/tmp/ports.words
 
     # The kernel's driver for the PIIX4, without i2c-dev: the tool loads it.
