@@ -18,6 +18,8 @@ constexpr int kExitRevertFailed = 4; // a way back failed: the chip holds what w
 
 constexpr char kProgramName[] = "qz8fsb-cli";
 
+class CliPlatform;
+
 struct CliContext {
     const CliOptions& options;
     std::FILE* out;
@@ -27,6 +29,7 @@ struct CliContext {
     bool inputIsTerminal = false;
     HeldSignals* signals = nullptr;  // held for the whole command
     const char* terminal = nullptr;  // the controlling terminal to ask on, or null for none
+    CliPlatform* platform = nullptr;  // the machine, for the choice of the SMBus path
 };
 
 // One message line on `err`: the program's name, then the text.

@@ -11,6 +11,7 @@
 #include "platform/linux/linux_channel.h"
 #include "platform/linux/linux_preflight.h"
 #include "platform/linux/linux_timing.h"
+#include "platform/linux/sysfs_config.h"
 #include "platform/x86/x86_processor.h"
 
 namespace {
@@ -62,11 +63,14 @@ CliPlatform::~CliPlatform() { release(); }
 
 int CliPlatform::install(const CliOptions& options, const CliSeams& seams, Notifier& notifier, std::FILE* err)
 {
+    seams_ = seams;
     pciSysfs_ = seams.pciSysfs;
     if (options.simulated) return installSimulated(options, seams, notifier, err);
     if (pciSysfs_ == nullptr) pciSysfs_ = kPciSysfs;
     LinuxAccessPaths paths{msrDeviceFor(options.command, seams.msrPath), pciSysfs_};
-    const std::string problem = linuxAccessProblem(paths.msrDevice.c_str());
+    // Port access now only where the scan itself needs the configuration
+    // ports; the SMBus path is chosen after the survey.
+    const std::string problem = linuxAccessProblem(paths.msrDevice.c_str(), !sysfsConfigAvailable(pciSysfs_));
     if (!problem.empty()) {
         say(err, "%s", problem.c_str());
         return kExitUsage;
@@ -111,6 +115,26 @@ int CliPlatform::installSimulated(const CliOptions& options, const CliSeams& sea
     return kExitOk;
 }
 
+I2cDevSmbus& CliPlatform::i2cDev()
+{
+    if (i2cDev_ == nullptr)
+        i2cDev_ = std::make_unique<I2cDevSmbus>(seams_.i2cKernel != nullptr ? *seams_.i2cKernel : systemI2cDevKernel());
+    return *i2cDev_;
+}
+
+std::string CliPlatform::grantPorts(const std::string& instead)
+{
+    if (real_ == nullptr || real_->channel.grantPorts()) return {};
+    return portRefusal(errno, instead, seams_.lockdownPath);
+}
+
+void CliPlatform::useSmbusPath(SmbusBackend* smbus)
+{
+    Platform platform = currentPlatform();
+    platform.smbus = smbus;
+    installPlatform(platform);
+}
+
 void CliPlatform::release()
 {
     if (sim_ != nullptr && boardTrace_.isOpen()) {
@@ -123,4 +147,5 @@ void CliPlatform::release()
     paced_.reset();
     real_.reset();
     ownBoard_.reset();
+    i2cDev_.reset();
 }

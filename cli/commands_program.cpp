@@ -67,7 +67,7 @@ int reportNotApplied(const CliContext& context, const Programming& programming, 
     if (readBack == ReadEnd::BusBusy) return kExitFailure;  // the bus lock said why
     if (readBack != ReadEnd::Read) {
         say(context.err, programming.end == ProgramEnd::Untouched
-                             ? "programming failed: the clock generator does not answer"
+                             ? "programming failed: the clock generator could not be read; nothing was written"
                              : "the clock generator could not be read back after programming");
         return kExitFailure;
     }

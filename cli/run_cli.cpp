@@ -60,7 +60,7 @@ int runCli(int argc, char** argv, std::FILE* out, std::FILE* err, const CliSeams
     // takes one where it can act on it, and one left over ends it after.
     HeldSignals signals;
     int status = runCommand(CliContext{options, out, err, platform.pciSysfs(), seams.input,
-                                       isatty(seams.input) == 1, &signals, seams.terminal});
+                                       isatty(seams.input) == 1, &signals, seams.terminal, &platform});
     unloadDriver();
     if (const int signal = signals.take(); signal != 0 && status < exitStatusOfSignal(0))
         status = exitStatusOfSignal(signal);

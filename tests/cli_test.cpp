@@ -10,7 +10,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <initializer_list>
 #include <sstream>
 #include <string>
@@ -22,6 +24,8 @@
 #include "ident/cpu_info.h"
 #include "app/settings_file.h"
 #include "clock/clock_generator.h"
+#include "clock/smbus_host_ports.h"
+#include "support/fake_i2c_kernel.h"
 #include "support/sim_fixture.h"
 
 namespace {
@@ -60,9 +64,13 @@ protected:
     // One run of the program, as a fresh process would start it.
     CliRun run(std::initializer_list<std::string> arguments, const CliSeams& seams)
     {
+        return runWords(std::vector<std::string>(arguments), seams);
+    }
+    CliRun runWords(const std::vector<std::string>& arguments, const CliSeams& seams)
+    {
         resetProcessRecords();
         std::vector<std::string> words{"qz8fsb-cli"};
-        words.insert(words.end(), arguments);
+        words.insert(words.end(), arguments.begin(), arguments.end());
         std::vector<char*> argv;
         for (std::string& word : words) argv.push_back(word.data());
         argv.push_back(nullptr);
@@ -462,7 +470,7 @@ TEST_F(Cli, HardwareFaultsEndWithStatusOne)
         const char* message;
     };
     const Case cases[] = {
-        {{"--sim", "fault=nodevice", "--force", "set", "150", "1/5"}, "", "programming failed: the clock generator does not answer"},
+        {{"--sim", "fault=nodevice", "--force", "set", "150", "1/5"}, "", "programming failed: the clock generator could not be read; nothing was written"},
         {{"--sim", "nakreg=16", "set", "150", "1/5"}, "", "answers but did not take its control block; nothing was written"},
         {{"--sim", "fault=nodevice", "set", "150"}, "", "could not be read: nothing programmed"},
         {{"--sim", "fault=nodevice", "get"}, "multiplier: x 18.0\n", "the clock generator could not be read"},
@@ -720,37 +728,192 @@ TEST_F(Cli, TheRealBoardNeedsItsAccessFirst)
     EXPECT_EQ(result.err, expected);
 }
 
-// A kernel driver bound to the SMBus host would interleave its transactions
-// with the program's: every command that uses the SMBus refuses while one
-// is, unless --force is given. The kernel's listing is a tree of our own.
-TEST_F(Cli, AKernelDriverOnTheSmbusHostIsARefusal)
-{
-    char root[] = "/tmp/qz8-sysfs-XXXXXX";
-    ASSERT_NE(mkdtemp(root), nullptr);
-    const std::string function = std::string(root) + "/0000:00:1f.3";
-    ASSERT_EQ(mkdir(function.c_str(), 0755), 0);
-    ASSERT_EQ(symlink("../../../bus/pci/drivers/i2c_i801", (function + "/driver").c_str()), 0);
-    CliSeams owned = seams();
-    owned.pciSysfs = root;
-
-    for (std::initializer_list<std::string> command :
-         {std::initializer_list<std::string>{"--sim", "", "survey"}, {"--sim", "", "get"},
-          {"--sim", "", "set", "150", "1/5"}, {"--sim", "", "smbus-read", "0x69", "0x12"}}) {
-        const CliRun refused = run(command, owned);
-        SCOPED_TRACE(command.begin()[2]);
-        EXPECT_EQ(refused.status, 2);
-        EXPECT_NE(refused.err.find("the kernel's i2c_i801 driver owns the SMBus host at 0:1f.3"), std::string::npos)
-            << refused.err;
-        EXPECT_EQ(machine.board.runningFsbHalfMhz(), 266) << "nothing programmed";
+// Where the kernel's SMBus driver owns the host, the program goes through
+// it: its adapter's /dev/i2c-N, here a fake of the kernel's i2c-dev whose
+// driver runs the simulated board's host controller, as i2c_i801 does. The
+// kernel's listings are trees of our own.
+class CliThroughTheKernel : public Cli {
+protected:
+    void SetUp() override
+    {
+        Cli::SetUp();
+        makeTree();
     }
-    const CliRun forced = run({"--sim", "", "--force", "get"}, owned);
-    EXPECT_EQ(forced.status, 0) << forced.err;
+    void TearDown() override
+    {
+        removeTree();
+        Cli::TearDown();
+    }
 
-    // Another function's driver is none of its business.
-    unlink((function + "/driver").c_str());
-    EXPECT_EQ(run({"--sim", "", "get"}, owned).status, 0);
-    rmdir(function.c_str());
-    rmdir(root);
+    // A fresh kernel: the ICH2's function with i801_smbus bound and its
+    // adapter i2c-3, nothing claimed, i2c-dev there.
+    void makeTree()
+    {
+        char made[] = "/tmp/qz8-sysfs-XXXXXX";
+        ASSERT_NE(mkdtemp(made), nullptr);
+        root = made;
+        for (const char* folder : {"/pci", "/pci/0000:00:1f.3", "/pci/0000:00:1f.3/i2c-3", "/i2c", "/i2c/i2c-3",
+                                   "/i2c/3-0069"})
+            ASSERT_EQ(mkdir((root + folder).c_str(), 0755), 0);
+        ASSERT_EQ(symlink("../../../bus/pci/drivers/i801_smbus", (root + "/pci/0000:00:1f.3/driver").c_str()), 0);
+        std::ofstream(root + "/i2c/i2c-3/name") << "SMBus I801 adapter at e800\n";
+        kernel = FakeI2cKernel{};
+        kernel.answer = onTheBoard;
+        modulesAsked.clear();
+        moduleLoads = true;
+    }
+    void removeTree()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(root, ignored);
+    }
+
+    CliSeams throughKernel()
+    {
+        CliSeams s = seams();
+        pci = root + "/pci";
+        i2c = root + "/i2c";
+        s.pciSysfs = pci.c_str();
+        s.i2cSysfs = i2c.c_str();
+        s.i2cKernel = &kernel;
+        loadingInto = &kernel;
+        // modprobe: the device files appear.
+        s.loadModule = [](const char* name) {
+            modulesAsked.push_back(name);
+            if (moduleLoads) loadingInto->openError = 0;
+            return moduleLoads;
+        };
+        return s;
+    }
+    // A kernel client bound at 0x69, as ics932s401 binds to a clock chip.
+    void claimClockChip()
+    {
+        kernel.claimed = {0x69};
+        ASSERT_EQ(symlink("../../../bus/i2c/drivers/ics932s401", (root + "/i2c/3-0069/driver").c_str()), 0);
+    }
+    size_t transfers() const
+    {
+        size_t count = 0;
+        for (const FakeI2cKernel::Request& r : kernel.requests) count += r.request == I2C_SMBUS ? 1 : 0;
+        return count;
+    }
+
+    // The driver's transfer: the host controller's own transaction; a block
+    // count outside 1..32 fails as the kernel fails it.
+    static int onTheBoard(uint8_t address, uint8_t readWrite, uint8_t command, uint32_t size, i2c_smbus_data& data)
+    {
+        SmbusBackend& host = hostPortSmbus();
+        const bool read = readWrite == I2C_SMBUS_READ;
+        const uint8_t byte = static_cast<uint8_t>(address << 1 | (read ? 1 : 0));
+        SmbusOutcome outcome = SmbusOutcome::Failed;
+        uint8_t first = 0;
+        uint8_t second = 0;
+        if (size == I2C_SMBUS_WORD_DATA && read) {
+            outcome = host.readWord(byte, command, first, second);
+            data.word = static_cast<uint16_t>(first | second << 8);
+        } else if (size == I2C_SMBUS_WORD_DATA) {
+            outcome = host.writeWord(byte, command, static_cast<uint8_t>(data.word), static_cast<uint8_t>(data.word >> 8));
+        } else if (size == I2C_SMBUS_BLOCK_DATA && read) {
+            outcome = host.readBlock(byte, command, data.block + 1, data.block[0]);
+            if (outcome == SmbusOutcome::Done && (data.block[0] == 0 || data.block[0] > 32)) return EPROTO;
+        } else if (size == I2C_SMBUS_BLOCK_DATA) {
+            outcome = host.writeBlock(byte, command, data.block + 1, data.block[0]);
+        }
+        return outcome == SmbusOutcome::Done ? 0 : outcome == SmbusOutcome::DeviceError ? ENXIO : EIO;
+    }
+
+    static std::vector<std::string> modulesAsked;
+    static bool moduleLoads;
+    static FakeI2cKernel* loadingInto;
+    std::string root;
+    std::string pci;
+    std::string i2c;
+    FakeI2cKernel kernel;
+};
+
+std::vector<std::string> CliThroughTheKernel::modulesAsked;
+bool CliThroughTheKernel::moduleLoads = true;
+FakeI2cKernel* CliThroughTheKernel::loadingInto = nullptr;
+
+// The same commands, the same faults: the same output, exit status and
+// transactions through the kernel's driver as through the host's ports,
+// and the same rollback where a register does not take its value.
+TEST_F(CliThroughTheKernel, TheKernelsPathMakesTheSameTransactions)
+{
+    const std::string trace = file("cli_kernel_trace.txt");
+    for (const char* scenario : {"", "nakreg=20", "stuckreg=31", "fault=emptyblock", "fsb=150.5 ratio=5"}) {
+        for (std::initializer_list<std::string> command :
+             {std::initializer_list<std::string>{"get"}, {"set", "150", "1/5"}, {"smbus-read", "0x69", "0x12"}}) {
+            SCOPED_TRACE(std::string(scenario) + " " + *command.begin());
+            std::vector<std::string> words{"--sim", scenario, "--trace", trace};
+            words.insert(words.end(), command);
+            const CliRun ports = runWords(words, seams());
+            const std::string portsTrace = readFile(trace);
+            const int portsFsb = machine.board.runningFsbHalfMhz();
+            kernel.requests.clear();
+            const CliRun throughKernelRun = runWords(words, throughKernel());
+            EXPECT_EQ(throughKernelRun.status, ports.status);
+            EXPECT_EQ(throughKernelRun.out, ports.out);
+            EXPECT_EQ(throughKernelRun.err, ports.err);
+            EXPECT_EQ(readFile(trace), portsTrace);
+            EXPECT_EQ(machine.board.runningFsbHalfMhz(), portsFsb);
+            EXPECT_GT(transfers(), 0u) << "nothing went through the kernel";
+            EXPECT_NE(portsTrace, "");
+            EXPECT_NE(ports.status, 2) << ports.err;
+        }
+    }
+}
+
+TEST_F(CliThroughTheKernel, WhatTheKernelsPathNeedsAndRefuses)
+{
+    struct Case {
+        const char* name;
+        std::initializer_list<std::string> arguments;
+        std::function<void()> arrange;
+        int status;
+        const char* said;  // in the error stream; "" for silence
+        int fsbHalfMhz;    // the clock chip's FSB afterwards
+    };
+    const Case cases[] = {
+        {"the host's own adapter", {"get"}, [] {}, 0, "", 266},
+        {"a kernel client at 0x69", {"set", "150", "1/5"}, [&] { claimClockChip(); }, 2,
+         "SMBus address 0x69 on i2c-3 (SMBus I801 adapter at e800) belongs to the kernel's ics932s401 driver; --force "
+         "shares it",
+         266},
+        {"--force shares it", {"--force", "set", "150", "1/5"}, [&] { claimClockChip(); }, 0,
+         "--force: sharing SMBus address 0x69 with the kernel's ics932s401 driver", 300},
+        {"i2c-dev loaded when missing", {"get"}, [&] { kernel.openError = ENOENT; }, 0, "", 266},
+        {"i2c-dev missing", {"get"}, [&] { kernel.openError = ENOENT; moduleLoads = false; }, 2,
+         "cannot open /dev/i2c-3 for the SMBus of i2c-3 (SMBus I801 adapter at e800): No such file or directory; it "
+         "comes with the kernel's i2c-dev module (modprobe i2c-dev)",
+         266},
+        {"no block transfers", {"set", "150", "1/5"}, [&] { kernel.functions = kI2cWordRead; }, 2,
+         "i2c-3 (SMBus I801 adapter at e800) offers no SMBus word and block transfers, which the clock generator needs",
+         266},
+        {"a word read needs only that", {"smbus-read", "0x69", "0x12"}, [&] { kernel.functions = kI2cWordRead; }, 0,
+         "", 266},
+        {"no adapter", {"get"}, [&] { rmdir((root + "/pci/0000:00:1f.3/i2c-3").c_str()); }, 2,
+         "the kernel's i801_smbus driver owns the SMBus host at 0:1f.3 but shows no i2c adapter for it", 266},
+        {"another adapter", {"--i2c-bus", "5", "get"}, [] {}, 2,
+         "--i2c-bus 5: i2c-5 is not the SMBus host's adapter; --force uses it anyway", 266},
+        {"the host's adapter by its number", {"--i2c-bus", "3", "set", "150", "1/5"}, [] {}, 0, "", 300},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        removeTree();
+        makeTree();
+        c.arrange();
+        std::vector<std::string> words{"--sim", ""};
+        words.insert(words.end(), c.arguments);
+        const CliRun result = runWords(words, throughKernel());
+        EXPECT_EQ(result.status, c.status) << result.err;
+        if (*c.said == '\0') EXPECT_EQ(result.err, "");
+        else EXPECT_NE(result.err.find(c.said), std::string::npos) << result.err;
+        EXPECT_EQ(machine.board.runningFsbHalfMhz(), c.fsbHalfMhz);
+        EXPECT_EQ(modulesAsked, kernel.openError == 0 && std::string(c.name).find("i2c-dev") == std::string::npos
+                                    ? std::vector<std::string>{}
+                                    : std::vector<std::string>{"i2c-dev"});
+    }
 }
 
 }  // namespace
