@@ -51,6 +51,7 @@ int main(int argc, char** argv)
     }
     session.timeoutMs *= session.timeScale;
     session.expectMs *= session.timeScale;
+    session.target.setPollMs(10 * session.timeScale);
     guidriver::ScriptFlow flow(texts);
     guidriver::ScriptLine line;
     std::string failure;
