@@ -51,6 +51,7 @@ public:
     // that much later at most.
     void setPollMs(DWORD ms) { pollMs_ = ms; }
 
+    HANDLE process() const { return info_.hProcess; }
     DWORD processId() const { return info_.dwProcessId; }
     DWORD threadId() const { return info_.dwThreadId; }
 
