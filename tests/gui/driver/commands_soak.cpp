@@ -43,8 +43,8 @@ bool cmdSoakBaseline(Session& s, const ScriptLine&, std::string& failure)
 // soak-check NAME ALLOWANCE ...: a census now, against the baseline. Prints
 // the figures of both, and fails where a count grew by more than its
 // allowance (0 where none is named): handles, windows, gdi, resident-kb;
-// handles-per-pass and bitmaps-per-pass let handles, and bitmaps alone, grow
-// that much more for each pass since the baseline.
+// bitmaps-per-pass lets bitmaps alone grow that much more for each pass
+// since the baseline.
 bool cmdSoakCheck(Session& s, const ScriptLine& line, std::string& failure)
 {
     SoakAllowances allowed;

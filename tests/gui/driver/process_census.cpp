@@ -94,7 +94,8 @@ struct GdiEntry {
     uint64_t userPointer;
 };
 static_assert(sizeof(GdiEntry) == 24, "Wine's GDI_HANDLE_ENTRY");
-constexpr size_t kPebGdiTable = sizeof(void*) == 8 ? 0xF8 : 0x94;
+constexpr size_t kPebGdiTable = sizeof(void*) == 8 ? 0xF8 : 0x94;  // GdiSharedHandleTable
+constexpr uint8_t kFontKind = 0x0A;
 constexpr size_t kGdiEntries = 0x10000;
 constexpr uint8_t kStockFlag = 0x80;
 
@@ -103,9 +104,9 @@ struct GdiKind {
     const char* name;
 };
 constexpr GdiKind kGdiKinds[] = {
-    {0x01, "dc"},     {0x04, "region"},   {0x05, "surface"},     {0x08, "palette"},   {0x09, "bitmap"},
-    {0x0A, "font"},   {0x10, "brush"},    {0x21, "enhmetadc"},   {0x26, "metafile"},  {0x30, "pen"},
-    {0x41, "memdc"},  {0x46, "enhmetafile"}, {0x50, "extpen"},   {0x66, "metadc"},
+    {0x01, "dc"},        {0x04, "region"}, {0x05, "surface"},     {0x08, "palette"}, {0x09, "bitmap"},
+    {kFontKind, "font"},      {0x10, "brush"},  {0x21, "enhmetadc"},   {0x26, "metafile"}, {0x30, "pen"},
+    {0x41, "memdc"},     {0x46, "enhmetafile"}, {0x50, "extpen"}, {0x66, "metadc"},
 };
 
 std::string kindName(uint8_t extType)
@@ -148,7 +149,7 @@ bool readGdiTable(HANDLE process, std::vector<GdiEntry>& table, std::string& fai
     // The stock objects stand at the same places in every process: the
     // default GUI font must be found where this process has it.
     const size_t font = LOWORD(reinterpret_cast<UINT_PTR>(GetStockObject(DEFAULT_GUI_FONT)));
-    if (font < table.size() && table[font].type != 0 && table[font].extType == (0x0A | kStockFlag)) return true;
+    if (font < table.size() && table[font].type != 0 && table[font].extType == (kFontKind | kStockFlag)) return true;
     failure = "the program's GDI handle table is not laid out as Wine's";
     return false;
 }

@@ -17,7 +17,6 @@ constexpr AllowanceName kAllowanceNames[] = {
     {"windows", &SoakAllowances::windows},
     {"gdi", &SoakAllowances::gdi},
     {"resident-kb", &SoakAllowances::residentKb},
-    {"handles-per-pass", &SoakAllowances::handlesPerPass},
     {"bitmaps-per-pass", &SoakAllowances::bitmapsPerPass},
 };
 
@@ -70,8 +69,7 @@ std::string soakExcess(const Census& first, const Census& last, long passes, con
     const long bitmapsGrown = gdiCount(last, "bitmap") - gdiCount(first, "bitmap");
     const long bitmapsExcused = std::min(std::max(bitmapsGrown, 0L), allowed.bitmapsPerPass * passes);
     std::string excess;
-    judge("handles", first.handles, last.handles, last.handles - first.handles,
-          allowed.handles + allowed.handlesPerPass * passes, excess);
+    judge("handles", first.handles, last.handles, last.handles - first.handles, allowed.handles, excess);
     judge("windows", first.windows, last.windows, last.windows - first.windows, allowed.windows, excess);
     judge("GDI objects (bitmaps beyond those allowed per pass)", gdiTotal(first), gdiTotal(last),
           gdiTotal(last) - gdiTotal(first) - bitmapsExcused, allowed.gdi, excess);

@@ -25,14 +25,13 @@ struct SoakAllowances {
     long windows = 0;
     long gdi = 0;  // objects of all kinds together
     long residentKb = 0;
-    // On top: for each pass between the censuses, so many handles, and so
-    // many bitmaps, that the system under test keeps where Windows frees them.
-    long handlesPerPass = 0;
+    // On top: for each pass between the censuses, so many bitmaps that the
+    // system under test keeps where Windows frees them.
     long bitmapsPerPass = 0;
 };
 
 // NAME VALUE pairs from words[1] on: handles, windows, gdi, resident-kb,
-// handles-per-pass, bitmaps-per-pass. False with the reason on a bad pair.
+// bitmaps-per-pass. False with the reason on a bad pair.
 bool readSoakAllowances(const std::vector<std::string>& words, SoakAllowances& allowed, std::string& failure);
 
 // "" when every count stayed within its allowance over `passes`; else each
