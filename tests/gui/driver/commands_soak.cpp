@@ -65,7 +65,8 @@ bool cmdSoakCheck(Session& s, const ScriptLine& line, std::string& failure)
     std::set<std::string> kinds;
     for (const auto& kind : first.gdi) kinds.insert(kind.first);
     for (const auto& kind : last.gdi) kinds.insert(kind.first);
-    for (const std::string& kind : kinds) printFigure("gdi." + kind, gdiCount(first, kind), gdiCount(last, kind), "objects");
+    for (const std::string& kind : kinds)
+        printFigure("gdi." + kind, gdiCount(first, kind), gdiCount(last, kind), "objects");
     printFigure("resident", first.residentKb, last.residentKb, "KB");
     std::fflush(stdout);
 

@@ -142,8 +142,9 @@ bool readGdiTable(HANDLE process, std::vector<GdiEntry>& table, std::string& fai
     constexpr size_t kChunk = 4096;
     table.assign(kGdiEntries, GdiEntry{});
     size_t read = 0;
-    while (read < kGdiEntries &&
-           ReadProcessMemory(process, static_cast<GdiEntry*>(address) + read, &table[read], kChunk * sizeof(GdiEntry), &got))
+    const auto* remote = static_cast<const GdiEntry*>(address);
+    const SIZE_T chunkBytes = kChunk * sizeof(GdiEntry);
+    while (read < kGdiEntries && ReadProcessMemory(process, remote + read, &table[read], chunkBytes, &got))
         read += kChunk;
     table.resize(read);
     // The stock objects stand at the same places in every process: the

@@ -34,7 +34,9 @@ TEST(ScriptFlow, RepeatBlocksRunTheirCountOrTheVariables)
         {nested, "1", "a b c b c d "},
         {{"repeat 0", "a", "end-repeat"}, nullptr, "error 1: repeat needs a count of at least 1, not \"0\""},
         {{"repeat", "a", "end-repeat"}, nullptr, "error 1: repeat needs a count of at least 1, not \"\""},
-        {{"repeat 2 QZ8_TEST_PASSES", "a", "end-repeat"}, "x2", "error 1: repeat needs a count of at least 1, not \"x2\""},
+        {{"repeat 2 QZ8_TEST_PASSES", "a", "end-repeat"},
+         "x2",
+         "error 1: repeat needs a count of at least 1, not \"x2\""},
         {{"a", "end-repeat", "b"}, nullptr, "a error 2: end-repeat without repeat"},
         {{"x", "repeat 2", "a"}, nullptr, "x a error 2: repeat without end-repeat"},
     };

@@ -60,9 +60,10 @@ TEST(SoakJudge, GrowthBeyondAnAllowanceFails)
 
 TEST(SoakJudge, AllowancesComeAsKnownNamesWithCounts)
 {
-    for (const std::vector<std::string>& words : std::vector<std::vector<std::string>>{
-             {"soak-check", "gdi"}, {"soak-check", "fonts", "2"}, {"soak-check", "gdi", "-1"}, {"soak-check", "gdi", "2x"},
-             {"soak-check", "gdi", ""}}) {
+    const std::vector<std::vector<std::string>> refused = {{"soak-check", "gdi"},       {"soak-check", "fonts", "2"},
+                                                           {"soak-check", "gdi", "-1"}, {"soak-check", "gdi", "2x"},
+                                                           {"soak-check", "gdi", ""}};
+    for (const std::vector<std::string>& words : refused) {
         SoakAllowances allowed;
         std::string failure;
         EXPECT_FALSE(readSoakAllowances(words, allowed, failure)) << words.back();
