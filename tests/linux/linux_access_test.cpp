@@ -2,8 +2,12 @@
 // the preflight, MSR reads from a file, the port guard, a channel that is not
 // loaded, and the bus lock between two holders.
 #include <gtest/gtest.h>
+#include <dirent.h>
 #include <fcntl.h>
 #include <linux/capability.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -11,6 +15,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <filesystem>
 #include <initializer_list>
@@ -48,6 +53,15 @@ public:
         if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
     }
     std::string file(const char* name) const { return path_ + "/" + name; }
+    // Made empty; "" when that failed.
+    std::string emptyFile(const char* name) const
+    {
+        std::FILE* made = std::fopen(file(name).c_str(), "w");
+        if (made == nullptr) return "";
+        std::fclose(made);
+        return file(name);
+    }
+    std::string folder(const char* name) const { return mkdir(file(name).c_str(), 0755) == 0 ? file(name) : ""; }
 
 private:
     std::string path_;
@@ -83,6 +97,37 @@ std::string inChild(Job job)
     return text;
 }
 
+// Makes iopl() answer 0 without granting anything, for this process and its
+// children: loading then runs past the port access step on a kernel that
+// refuses it, and any port instruction would still fault.
+bool portAccessSeeminglyGranted()
+{
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_iopl, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | 0),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    sock_fprog program{static_cast<unsigned short>(sizeof filter / sizeof filter[0]), filter};
+    return prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 && prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
+
+// How many of this process's descriptors name `path`.
+int descriptorsOf(const std::string& path)
+{
+    int count = 0;
+    DIR* folder = opendir("/proc/self/fd");
+    if (folder == nullptr) return -1;
+    while (const dirent* entry = readdir(folder)) {
+        char target[512];
+        const std::string link = std::string("/proc/self/fd/") + entry->d_name;
+        const ssize_t length = readlink(link.c_str(), target, sizeof target - 1);
+        if (length > 0 && path == std::string(target, static_cast<size_t>(length))) ++count;
+    }
+    closedir(folder);
+    return count;
+}
+
 TEST(LinuxPreflight, NamesWhatIsMissing)
 {
     const std::string notRoot = "must run as root: port access and /nonexistent/cpu/0/msr need it";
@@ -97,10 +142,8 @@ TEST(LinuxPreflight, NamesWhatIsMissing)
               notRoot);
     // With the device there, port access is what is left to check.
     TempFolder folder;
-    const std::string msr = folder.file("msr");
-    std::FILE* made = std::fopen(msr.c_str(), "w");
-    ASSERT_NE(made, nullptr);
-    std::fclose(made);
+    const std::string msr = folder.emptyFile("msr");
+    ASSERT_FALSE(msr.empty());
     const std::string problem = linuxAccessProblem(msr.c_str());
     if (!problem.empty()) {
         EXPECT_EQ(problem.rfind("iopl(3) was refused (", 0), 0u) << problem;
@@ -245,6 +288,18 @@ TEST(SysfsConfig, TheScanAndTheSmbusBlockComeFromTheKernelsFiles)
     EXPECT_FALSE(sysfsConfigAvailable(folder.file("none").c_str()));
     EXPECT_EQ(readSysfsConfigDword(root.c_str(), 0, 0x1F, 3, 0x20), 0xE80Fu);
     EXPECT_EQ(readSysfsConfigDword(root.c_str(), 0, 0x1F, 4, 0x00), 0xFFFFFFFFu) << "an absent function";
+    // A file that ends inside the dword: half a base register is no base.
+    const std::string cut = root + "/0000:00:1e.0";
+    ASSERT_EQ(mkdir(cut.c_str(), 0755), 0);
+    unsigned char cutBytes[0x22] = {};
+    cutBytes[0x20] = 0x0F;
+    cutBytes[0x21] = 0xE8;
+    std::FILE* cutFile = std::fopen((cut + "/config").c_str(), "wb");
+    ASSERT_NE(cutFile, nullptr);
+    ASSERT_EQ(std::fwrite(cutBytes, 1, sizeof cutBytes, cutFile), sizeof cutBytes);
+    std::fclose(cutFile);
+    EXPECT_EQ(readSysfsConfigDword(root.c_str(), 0, 0x1E, 0, 0x20), 0xFFFFFFFFu) << "a short read";
+    ASSERT_EQ(std::filesystem::remove_all(cut), 2u);
 
     ChannelOnSysfs channel(root);
     RecordingNotifier notifier;
@@ -306,6 +361,54 @@ TEST(LinuxChannel, UnloadedOrRefusedItTouchesNothing)
     EXPECT_EQ(channel.inByte(0x80, byte), 0);
     channel.unloadDriver();
     installPlatform(Platform{});
+}
+
+// The kernel serves configuration space wherever sysfs is mounted: it takes
+// its lock around each access, which keeps a driver's accesses and ours
+// apart. A root that is missing, named by nothing or not a folder leaves
+// the raw ports.
+TEST(LinuxChannel, ConfigurationSpaceFromTheKernelWhereverSysfsIsMounted)
+{
+    TempFolder folder;
+    const std::string mounted = folder.folder("devices");
+    const std::string plain = folder.emptyFile("plain");
+    ASSERT_FALSE(mounted.empty() || plain.empty());
+    const struct {
+        std::string root;
+        bool kernel;
+    } cases[] = {{mounted, true}, {folder.file("none"), false}, {plain, false}, {"", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.root);
+        EXPECT_EQ(sysfsConfigAvailable(c.root.c_str()), c.kernel);
+        EXPECT_EQ(LinuxChannel(LinuxAccessPaths{kMissingMsr, c.root}).osConfigSpace(), c.kernel);
+    }
+}
+
+// Past port access: a msr device that does not open ends loading with one
+// box, and unloading lets the device go. sysfs serves the SMBus block search,
+// so no port instruction runs.
+TEST(LinuxChannel, LoadingNeedsTheMsrDeviceAndUnloadingClosesIt)
+{
+    TempFolder folder;
+    const std::string sysfs = folder.folder("devices");
+    const std::string msr = folder.emptyFile("msr");
+    ASSERT_FALSE(sysfs.empty() || msr.empty());
+    const std::string said = inChild([&] {
+        if (!portAccessSeeminglyGranted()) return std::string("no seccomp filter");
+        RecordingNotifier notifier;
+        installPlatform(Platform{nullptr, nullptr, nullptr, &notifier});
+        LinuxChannel missing(LinuxAccessPaths{kMissingMsr, sysfs});
+        std::string out = std::to_string(missing.loadDriver());
+        out += std::to_string(missing.openDevice());
+        for (const ShownMessage& box : notifier.boxes) out += " [" + box.text + "]";
+        LinuxChannel channel(LinuxAccessPaths{msr, sysfs});
+        out += " loaded " + std::to_string(channel.loadDriver());
+        out += ", open " + std::to_string(descriptorsOf(msr));
+        channel.unloadDriver();
+        out += ", unloaded " + std::to_string(descriptorsOf(msr));
+        return out;
+    });
+    EXPECT_EQ(said, "00 [cannot open /nonexistent/cpu/0/msr: No such file or directory] loaded 1, open 1, unloaded 0");
 }
 
 TEST(LinuxBusLock, OneHolderAtATime)
