@@ -73,9 +73,11 @@ BOOL CModifierDlg::initDialog()
     for (const char* text : kRatioTexts) ratioList.addString(text);
 
     measureCoreClock();
-    openDevice();
+    const bool open = openDevice() != 0;
     const int32_t supported = identifyCpu();
-    identifyChipset();
+    // Without the device the host bridge's register reads as 0, which would
+    // pass for a memory ratio of 3: no memory clock rather than an invented one.
+    if (open) identifyChipset();
     closeDevice();
 
     setItemText(IDC_MODEL, modelFieldText(cpuInfo.brandString, cpuInfo.modelName));
@@ -236,7 +238,7 @@ void CModifierDlg::onSetNewValues()
     } else if (readBack == ReadEnd::Failed) {
         showMessage(kUnreadableText, kSmbusCaption, kIconWarning);
     } else if (readBack == ReadEnd::Read && !holdsSetting(currentSetting, requested)) {
-        const bool previous = programming.end == ProgramEnd::RolledBack || programming.end == ProgramEnd::Untouched;
+        const bool previous = programming.end == ProgramEnd::RolledBack || nothingWritten(programming.end);
         showMessage(previous ? kNotTakenText : kNotHeldText, kSmbusCaption, kIconWarning);
     }
     // Save writes what was read back; after a failed read currentSetting no

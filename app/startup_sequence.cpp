@@ -44,9 +44,10 @@ BatchOutcome runBatchMode(const char* commandLine)
     if (argument == FileArgument::Absent) return BatchOutcome::NotBatch;
 
     // A path too long for the buffer, an unreadable file and a setting the
-    // clock generator cannot take all end the same way, before any traffic:
-    // half of a setting (the FSB without its divider) is never programmed.
-    if (argument == FileArgument::TooLong || readSettingsFile(path) == 0 || !isProgrammableSetting(currentSetting)) {
+    // window could not have selected all end the same way, before any
+    // traffic: half of a setting (the FSB without its divider) is never
+    // programmed, nor an FSB of 10 MHz from a damaged file at every start.
+    if (argument == FileArgument::TooLong || readSettingsFile(path) == 0 || !isSelectableSetting(currentSetting)) {
         showMessage(kBadFileText, kAppCaption, kIconError);
         return BatchOutcome::Refused;
     }

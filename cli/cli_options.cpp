@@ -31,7 +31,10 @@ constexpr uint32_t kLastSmbusAddress = 0x77;
 
 // Long options' values lie above any character, so that optopt tells a
 // short option's character from a long option.
-enum : int { kHelp = 'h', kTrace = 0x100, kSim, kForce, kConfirm };
+enum : int { kHelp = 'h', kTrace = 0x100, kSim, kForce, kConfirm, kI2cBus };
+
+// The kernel numbers its i2c adapters from 0; this is far beyond any count.
+constexpr uint32_t kLastI2cBus = 1023;
 
 // The longest wait for an answer: long enough to read the clocks, short
 // enough that a machine whose network died with the new clocks comes back.
@@ -42,6 +45,7 @@ const option kLongOptions[] = {
     {"sim", required_argument, nullptr, kSim},
     {"force", no_argument, nullptr, kForce},
     {"confirm", required_argument, nullptr, kConfirm},
+    {"i2c-bus", required_argument, nullptr, kI2cBus},
     {"help", no_argument, nullptr, kHelp},
     {nullptr, 0, nullptr, 0},
 };
@@ -79,6 +83,12 @@ bool parseSwitches(int argc, char** argv, CliOptions& options, std::string& erro
             uint32_t seconds = 0;
             if (!parseSeconds(optarg, kMaxConfirmSeconds, "--confirm", seconds, error)) return false;
             options.confirmSeconds = static_cast<int>(seconds);
+            break;
+        }
+        case kI2cBus: {
+            uint32_t bus = 0;
+            if (!parseNumber(optarg, 0, kLastI2cBus, "--i2c-bus", bus, error)) return false;
+            options.i2cBus = static_cast<int>(bus);
             break;
         }
         case kHelp: options.help = true; break;

@@ -12,7 +12,8 @@ enum class CliCommand : uint8_t { None, Survey, Get, Set, Apply, Save, SmbusRead
 struct CliOptions {
     CliCommand command = CliCommand::None;
     bool help = false;
-    bool force = false;         // set and apply on a board other than the QZ8-II; an SMBus the kernel drives
+    bool force = false;         // a board other than the QZ8-II; an SMBus address a kernel driver has claimed
+    int i2cBus = -1;            // --i2c-bus: the kernel's adapter i2c-N for the SMBus; -1 the host's own path
     bool simulated = false;     // --sim given
     std::string scenario;       // its QZ8_SIM text
     std::string tracePath;      // --trace; empty for none

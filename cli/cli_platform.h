@@ -6,6 +6,10 @@
 #include <memory>
 
 #include "cli/cli_options.h"
+#include "platform/linux/i2c_dev_smbus.h"
+#include "platform/linux/kernel_driver.h"
+#include "platform/linux/kernel_module.h"
+#include "platform/linux/linux_preflight.h"
 #include "platform/linux/msr_file.h"
 #include "platform/platform.h"
 #include "sim/sim_platform.h"
@@ -24,9 +28,26 @@ struct CliSeams {
     // a test names one.
     const char* pciSysfs = nullptr;
     int input = 0;  // standard input: where set and apply read the answer to their question
+    // The controlling terminal, where the question is asked when there is
+    // one; null: none (the tests).
+    const char* terminal = "/dev/tty";
+    // The simulated board's other owner of the SMBus, or null: none.
+    BusLock* simBusLock = nullptr;
+    // The kernel's i2c-dev: where its device files and its adapters are
+    // listed, its ioctl boundary (null: the system's), how a module is
+    // loaded, and where the kernel says whether it is locked down.
+    const char* devFolder = "/dev";
+    const char* i2cSysfs = kI2cSysfs;
+    I2cDevKernel* i2cKernel = nullptr;
+    bool (*loadModule)(const char* name) = loadKernelModule;
+    const char* lockdownPath = kLockdownPath;
 };
 
+// The msr device a command needs: only get shows the multiplier; "" for none.
+const char* msrDeviceFor(CliCommand command, const char* msrPath);
+
 struct RealMachine;
+struct PacedSimulation;
 
 class CliPlatform {
 public:
@@ -41,12 +62,25 @@ public:
     // The kernel's PCI listing to check for drivers, or null.
     const char* pciSysfs() const { return pciSysfs_; }
 
+    // The kernel's i2c-dev as the seams name it, and its back end.
+    const CliSeams& seams() const { return seams_; }
+    I2cDevSmbus& i2cDev();
+    // Port access for the SMBus host's ports: "" when granted, else why not
+    // (under lockdown with `instead`, what to do instead). The simulated
+    // board needs none.
+    std::string grantPorts(const std::string& instead);
+    // The platform installed again with `smbus` as its path to the SMBus.
+    void useSmbusPath(SmbusBackend* smbus);
+
 private:
     int installSimulated(const CliOptions& options, const CliSeams& seams, Notifier& notifier, std::FILE* err);
 
     std::unique_ptr<RealMachine> real_;
     std::unique_ptr<sim::SimMachine> ownBoard_;
+    std::unique_ptr<PacedSimulation> paced_;
     sim::SimMachine* sim_ = nullptr;
     sim::SmbusTraceWriter boardTrace_;
     const char* pciSysfs_ = nullptr;
+    CliSeams seams_;
+    std::unique_ptr<I2cDevSmbus> i2cDev_;
 };

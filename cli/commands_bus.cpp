@@ -3,6 +3,7 @@
 #include "cli/cli_commands.h"
 #include "cli/clock_lines.h"
 #include "cli/pci_lines.h"
+#include "cli/smbus_path.h"
 #include "cli/survey_steps.h"
 #include "clock/clock_generator.h"
 #include "clock/smbus.h"
@@ -26,12 +27,12 @@ int surveyCommand(const CliContext& context)
     const PciDeviceRecord& host = pciDeviceTable.records[findSouthBridge()];
     std::fprintf(context.out, "SMBus host %s at %s, base 0x%04x\n", pciId(host).c_str(), pciLocation(host).c_str(),
                  smbusPorts.base);
-    if (const int refused = refuseKernelOwner(context); refused != kExitOk) return refused;
     // Elsewhere the survey itself is the answer.
     if (!mayUseThisBoard(BoardUse::Read, context.options.force, context.err)) {
         std::fprintf(context.out, "clock generator: not read on this board\n");
         return kExitOk;
     }
+    if (const int refused = chooseSmbusPath(context); refused != kExitOk) return refused;
     const ReadEnd read = readCurrentValues();
     if (read != ReadEnd::Read) {
         if (read == ReadEnd::Failed) std::fprintf(context.out, "clock generator: could not be read\n");

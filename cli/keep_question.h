@@ -6,7 +6,37 @@
 #include <cstdint>
 #include <cstdio>
 
-// Asks `question` on `err` and waits up to `seconds` for a line on `input`.
-// True only for "y" or "yes" (any case); false for anything else, the end
-// of the input, an error, or no whole line in time.
-bool userKeeps(int input, uint32_t seconds, std::FILE* err, const char* question);
+class HeldSignals;
+
+// Where the question is asked and answered: the controlling terminal when
+// the program has one, else standard input with the question on the
+// message stream.
+struct QuestionPlace {
+    int input;
+    int output;        // the terminal's descriptor, or -1: `messages` instead
+    std::FILE* messages;
+    bool terminal;     // input is a terminal: what was typed before is dropped
+};
+
+enum class KeepAnswer : uint8_t {
+    Yes,
+    Declined,     // a line that is not "y" or "yes"
+    NoAnswer,     // no whole line in time
+    NoInput,      // the end of the input, a terminal hung up, a read error
+    Interrupted,  // one of the held signals arrived
+};
+
+struct KeepReply {
+    KeepAnswer answer;
+    int signal;  // Interrupted: its number
+};
+
+// Asks `question` and waits up to `seconds` for a line. Only "y" or "yes"
+// (any case, blanks and a carriage return around it) keeps the clocks.
+KeepReply askToKeep(const QuestionPlace& place, uint32_t seconds, HeldSignals& signals, const char* question);
+
+// The controlling terminal at `path` (normally /dev/tty) opened for the
+// question, or standard input and `messages` when there is none (`path`
+// null, or no terminal to open). closeQuestionPlace ends it.
+QuestionPlace openQuestionPlace(const char* path, int standardInput, std::FILE* messages);
+void closeQuestionPlace(const QuestionPlace& place);

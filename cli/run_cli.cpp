@@ -6,6 +6,7 @@
 
 #include "cli/cli_commands.h"
 #include "cli/cli_usage.h"
+#include "cli/held_signals.h"
 #include "cli/program_trace.h"
 #include "cli/stream_notifier.h"
 #include "hw/hw_channel.h"
@@ -55,8 +56,13 @@ int runCli(int argc, char** argv, std::FILE* out, std::FILE* err, const CliSeams
         say(err, "cannot write the trace file '%s'", options.tracePath.c_str());
         return kExitUsage;
     }
-    const int status =
-        runCommand(CliContext{options, out, err, platform.pciSysfs(), seams.input, isatty(seams.input) == 1});
+    // From here to the end no signal ends the program half-way: a command
+    // takes one where it can act on it, and one left over ends it after.
+    HeldSignals signals;
+    int status = runCommand(CliContext{options, out, err, platform.pciSysfs(), seams.input,
+                                       isatty(seams.input) == 1, &signals, seams.terminal, &platform});
     unloadDriver();
+    if (const int signal = signals.take(); signal != 0 && status < exitStatusOfSignal(0))
+        status = exitStatusOfSignal(signal);
     return status;
 }

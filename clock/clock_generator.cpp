@@ -42,6 +42,17 @@ int32_t dividerField(RatioCode ratioCode)
 
 RatioCode ratioCodeOfField(uint32_t field) { return kFieldRatio[field & 7]; }
 
+ClockSetting settingOfRegisters(const ClockRegisters& registers)
+{
+    const float fsbMhz = static_cast<float>(uint32_t{registers.fsbLow} + registers.fsbHigh + 4) * 0.5f;
+    return ClockSetting{fsbMhz, ratioCodeOfField(uint32_t{registers.divider} >> kFieldShift)};
+}
+
+bool nothingWritten(ProgramEnd end)
+{
+    return end == ProgramEnd::Refused || end == ProgramEnd::Untouched || end == ProgramEnd::BlockRefused;
+}
+
 Preparation prepareControlBlock()
 {
     // Zero-filled: positions the chip did not send go out as 0.
@@ -76,8 +87,6 @@ int32_t readClockSetting()
     clearRegister16();
     // A dead bus must not turn into a setting.
     if (!read) return 0;
-    // FSB = (r18 + r20 + 4) x 0.5 MHz: exact in a float.
-    const float fsbMhz = static_cast<float>(uint32_t{low.value} + high.value + 4) * 0.5f;
-    currentSetting = ClockSetting{fsbMhz, ratioCodeOfField(uint32_t{divider.value} >> kFieldShift)};
+    currentSetting = settingOfRegisters(ClockRegisters{low.value, high.value, divider.value});
     return 1;
 }

@@ -8,18 +8,8 @@
 
 namespace {
 
-// The PLL needs this long on the new FSB before the divider changes.
-constexpr uint32_t kSettlePauseMs = 500;
 constexpr float kMinFsbMhz = 2.0f;
 constexpr float kMaxFsbMhz = 257.0f;
-
-// The registers' values before the sequence wrote them.
-struct OldRegisters {
-    uint8_t fsbLow;
-    uint8_t fsbHigh;
-    uint8_t divider;
-    bool dividerKept;  // register 31 was read before its first write
-};
 
 uint32_t fieldOf(uint8_t divider) { return uint32_t{divider} >> kFieldShift & 7; }
 
@@ -35,30 +25,9 @@ bool writeFsbPair(uint8_t echo, uint8_t value18, uint8_t value20)
     return writeRegister(kFsbLow, echo, value18) && writeRegister(kFsbHigh, echo, value20);
 }
 
-// Back the way the sequence came: the divider first, then the FSB, so the
-// board passes only through clocks it has already run at. Judged by reading
-// the registers, not by the writes: a chip that refused a write kept its old
-// value. Register 16 is cleared whenever the bus still answers.
-ProgramEnd rollBack(const OldRegisters& old)
-{
-    RegisterWord word{};
-    if (old.dividerKept) {
-        readRegister(kDivider, word);
-        writeRegister(kDivider, word.first, old.divider);
-    }
-    readRegister(kFsbLow, word);
-    writeRegister(kFsbLow, word.first, old.fsbLow);
-    writeRegister(kFsbHigh, word.first, old.fsbHigh);
-    bool restored = holds(kFsbLow, old.fsbLow) && holds(kFsbHigh, old.fsbHigh);
-    const bool dividerRead = readRegister(kDivider, word);
-    if (old.dividerKept) restored = restored && dividerRead && (word.value & ~kLowBits) == (old.divider & ~kLowBits);
-    if (dividerRead) writeRegister(kRegister16, word.first, 0);
-    return restored ? ProgramEnd::RolledBack : ProgramEnd::Mixed;
-}
-
 // Everything from the first write on; false at the first step that failed.
 // `old` gets each register's value before that register is written.
-bool programRegisters(uint8_t echo, uint8_t value18, uint8_t value20, int32_t field, OldRegisters& old,
+bool programRegisters(uint8_t echo, uint8_t value18, uint8_t value20, int32_t field, RestoreTarget& old,
                       RegisterWord& last)
 {
     if (!writeFsbPair(echo, value18, value20) || !holds(kFsbLow, value18) || !holds(kFsbHigh, value20)) return false;
@@ -66,8 +35,8 @@ bool programRegisters(uint8_t echo, uint8_t value18, uint8_t value20, int32_t fi
     // affair: the field read back below is what counts.
     RegisterWord divider{};
     if (!readRegister(kDivider, divider)) return false;
-    old.divider = divider.value;
-    old.dividerKept = true;
+    old.registers.divider = divider.value;
+    old.withDivider = true;
     if (!writeRegister(kDivider, divider.first, static_cast<uint8_t>(divider.value | kLowBits))) return false;
     if (!readRegister(kDivider, divider)) return false;
     platformTiming().sleepMs(kSettlePauseMs);
@@ -83,7 +52,7 @@ bool programRegisters(uint8_t echo, uint8_t value18, uint8_t value20, int32_t fi
 
 }  // namespace
 
-ProgramEnd programClockSetting(float fsbMhz, RatioCode ratioCode)
+ProgramEnd programClockSetting(float fsbMhz, RatioCode ratioCode, ClockRegisters* before)
 {
     // Refused before any traffic: a float outside the int range does not
     // convert, and the register arithmetic would wrap into a random clock.
@@ -98,17 +67,22 @@ ProgramEnd programClockSetting(float fsbMhz, RatioCode ratioCode)
     if (prepared == Preparation::NotRead) return ProgramEnd::Untouched;
     // Both FSB registers are read before either is written: a failure later
     // needs both old values back.
-    OldRegisters old{};
+    RestoreTarget old{};
     RegisterWord low{};
     RegisterWord high{};
     if (prepared == Preparation::NotWritten || !readRegister(kFsbLow, low) || !readRegister(kFsbHigh, high)) {
         clearRegister16();
-        return ProgramEnd::Untouched;
+        return prepared == Preparation::NotWritten ? ProgramEnd::BlockRefused : ProgramEnd::Untouched;
     }
-    old.fsbLow = low.value;
-    old.fsbHigh = high.value;
+    old.registers.fsbLow = low.value;
+    old.registers.fsbHigh = high.value;
     RegisterWord last{};
-    if (!programRegisters(low.first, value18, value20, dividerField(ratioCode), old, last)) return rollBack(old);
+    if (!programRegisters(low.first, value18, value20, dividerField(ratioCode), old, last)) {
+        // Back the way it came, judged by reading the registers: a chip that
+        // refused a write kept its old value.
+        return restoreRegisters(old) == ProgramEnd::Applied ? ProgramEnd::RolledBack : ProgramEnd::Mixed;
+    }
+    if (before != nullptr) *before = old.registers;
     // Housekeeping: the chip holds the new setting whatever this write does.
     writeRegister(kRegister16, last.first, 0);
     return ProgramEnd::Applied;

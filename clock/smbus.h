@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "platform/platform.h"
+
 // I/O ports of the host controller's registers; base 0 = none found.
 struct SmbusPorts {
     uint32_t base;
@@ -22,8 +24,10 @@ int32_t findSouthBridge();
 // Fills smbusPorts from the south bridge's configuration space.
 void findSmbusController();
 
-// Address bytes carry the read/write bit. Each returns 0 when the controller
-// reported an error or a wait gave up.
+// Through the platform's SMBus path (the host controller's ports unless
+// another is installed). Address bytes carry the read/write bit. Each
+// returns 0 when the transaction failed (the controller or the kernel
+// reported an error, or a wait gave up).
 int32_t smbusReadWord(uint8_t address, uint8_t command, uint8_t& first, uint8_t& second);
 int32_t smbusWriteWord(uint8_t address, uint8_t command, uint8_t first, uint8_t second);
 // Reads into a buffer of at least 32 bytes; returns the byte count (0..32).
@@ -32,7 +36,6 @@ int32_t smbusReadBlock(uint8_t address, uint8_t command, uint8_t* buffer);
 int32_t smbusWriteBlock(uint8_t address, uint8_t command, const uint8_t* buffer, int32_t count);
 
 // One transaction as the program saw it, for a record of its own traffic.
-enum class SmbusOutcome : uint8_t { Done, DeviceError, Failed };  // Failed also: a wait gave up
 struct SmbusExchange {
     uint8_t address;  // with the read/write bit
     uint8_t command;

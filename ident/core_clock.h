@@ -7,6 +7,8 @@
 // performance counter gives no usable interval.
 bool measureCoreClock();
 // The same loop with both counters' whole differences, where a 32-bit one
-// could wrap (a slow virtual machine, a nanosecond counter). On failure
-// cpuInfo.coreClockMhz becomes 0: unknown.
+// could wrap (a slow virtual machine, a nanosecond counter), and each TSC
+// reading taken between two counter readings close together. On failure, or
+// for a clock outside 20 MHz to 10 GHz, cpuInfo.coreClockMhz becomes 0:
+// unknown.
 bool measureCoreClockWide();

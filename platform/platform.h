@@ -111,12 +111,34 @@ protected:
     ~BusLock() = default;
 };
 
+// How one SMBus transaction ended.
+enum class SmbusOutcome : uint8_t { Done, DeviceError, Failed };  // Failed also: a wait gave up
+
+// The SMBus transactions the clock logic asks for, served by one path to the
+// bus: the host controller's ports through the channel (the default), or a
+// kernel driver that owns the host. Address bytes carry the read/write bit.
+// The outputs hold what the host's data registers gave, or 0.
+class SmbusBackend {
+public:
+    virtual SmbusOutcome readWord(uint8_t address, uint8_t command, uint8_t& first, uint8_t& second) = 0;
+    virtual SmbusOutcome writeWord(uint8_t address, uint8_t command, uint8_t first, uint8_t second) = 0;
+    // Into a buffer of 32 bytes; `reported` gets the count byte the device
+    // sent (0 until it came). Done means the whole block moved.
+    virtual SmbusOutcome readBlock(uint8_t address, uint8_t command, uint8_t* buffer, uint8_t& reported) = 0;
+    // A count below 1 moves nothing.
+    virtual SmbusOutcome writeBlock(uint8_t address, uint8_t command, const uint8_t* buffer, int32_t count) = 0;
+
+protected:
+    ~SmbusBackend() = default;
+};
+
 struct Platform {
     ChannelBackend* channel;
     Processor* processor;
     Timing* timing;
     Notifier* notifier;
     BusLock* busLock = nullptr;  // none: the only program on this bus
+    SmbusBackend* smbus = nullptr;  // none: the host controller's ports
 };
 
 // Installs the platform that every later call goes through.

@@ -59,7 +59,9 @@ void Board::configureSmbus(const Scenario& scenario)
     behaviour.stuckBusy = scenario.fault == FaultKind::StuckBusy;
     behaviour.byteDoneNeverSet = scenario.fault == FaultKind::NoByteDone;
     behaviour.endsEmptyBlockRead = scenario.fault == FaultKind::EmptyBlock;
-    behaviour.failedTransaction = scenario.failTransaction;
+    static_assert(Scenario::kFailedTransactions == SmbusHostBehaviour::kFailedCapacity, "one slot each");
+    for (uint32_t i = 0; i < Scenario::kFailedTransactions; ++i)
+        behaviour.failedTransactions[i] = scenario.failTransactions[i];
     behaviour.failedWithInterrupt = scenario.fault == FaultKind::FailedIntr;
     behaviour.endsBlockEarly = scenario.fault == FaultKind::ShortBlock;
     smbus_.reset(behaviour);

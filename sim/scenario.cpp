@@ -159,6 +159,21 @@ bool parseNumber(const char* begin, const char* end, uint32_t max, uint32_t& num
 }
 
 // A clock chip register: 0 to 31.
+// "8" or "8,12": up to four transaction numbers from 1, comma-separated.
+bool parseTransactionList(const char* begin, const char* end, uint32_t (&numbers)[Scenario::kFailedTransactions])
+{
+    uint32_t count = 0;
+    for (const char* p = begin;;) {
+        const char* comma = p;
+        while (comma != end && *comma != ',') ++comma;
+        if (count == Scenario::kFailedTransactions) return false;
+        if (!parseNumber(p, comma, 0x7FFFFFFF, numbers[count]) || numbers[count] == 0) return false;
+        ++count;
+        if (comma == end) return true;
+        p = comma + 1;
+    }
+}
+
 bool parseRegister(const char* begin, const char* end, int32_t& index)
 {
     uint32_t n = 0;
@@ -204,13 +219,16 @@ bool parseItem(const char* key, const char* keyEnd, const char* value, const cha
     } else if (tokenIs(key, keyEnd, "failfrom")) {
         return parseNumber(value, end, 0x7FFFFFFF, s.failFrom) && s.failFrom != 0;
     } else if (tokenIs(key, keyEnd, "failtx")) {
-        return parseNumber(value, end, 0x7FFFFFFF, s.failTransaction) && s.failTransaction != 0;
+        return parseTransactionList(value, end, s.failTransactions);
     } else if (tokenIs(key, keyEnd, "tick")) {
         return parseTick(value, end, s.tickUs);
     } else if (tokenIs(key, keyEnd, "nakreg")) {
         return parseRegister(value, end, s.nakRegister);
     } else if (tokenIs(key, keyEnd, "stuckreg")) {
         return parseRegister(value, end, s.stuckRegister);
+    } else if (tokenIs(key, keyEnd, "pace")) {
+        s.realPace = tokenIs(value, end, "real");
+        return s.realPace || tokenIs(value, end, "virtual");
     } else if (tokenIs(key, keyEnd, "trace")) {
         const uint32_t length = static_cast<uint32_t>(end - value);
         if (length == 0 || length >= sizeof s.tracePath) return false;
@@ -222,7 +240,8 @@ bool parseItem(const char* key, const char* keyEnd, const char* value, const cha
 
 bool isKnownKey(const char* key, const char* keyEnd)
 {
-    const char* keys[] = {"board", "cpu", "fault", "fsb", "ratio", "failfrom", "failtx", "nakreg", "stuckreg", "tick", "trace"};
+    const char* keys[] = {"board",    "cpu",      "fault", "fsb",  "ratio", "failfrom",
+                          "failtx",   "nakreg",   "stuckreg", "tick", "pace",  "trace"};
     for (const char* k : keys)
         if (tokenIs(key, keyEnd, k)) return true;
     return false;

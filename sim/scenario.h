@@ -72,10 +72,15 @@ struct Scenario {
     int32_t ratioCode = 4;
     FaultKind fault = FaultKind::None;
     uint32_t failFrom = 0;               // every port operation from this one on fails (1 = the first; 0 = never)
-    uint32_t failTransaction = 0;        // this SMBus transaction (1 = the first) ends with the failed flag
+    // These SMBus transactions (1 = the first) end with the failed flag; 0 = unused.
+    static constexpr uint32_t kFailedTransactions = 4;
+    uint32_t failTransactions[kFailedTransactions] = {};
     int32_t nakRegister = kNoRegister;   // the clock chip answers device error for writes to this register
     int32_t stuckRegister = kNoRegister; // the clock chip acknowledges writes to this register but keeps its value
     uint32_t tickUs = 1000;              // the system tick a coarse sleep waits for, in microseconds
+    // Sleeps also take their time on the real clock, so that a person or a
+    // test can watch or interrupt a run (honoured by qz8fsb-cli).
+    bool realPace = false;
     char tracePath[260] = {};
 };
 

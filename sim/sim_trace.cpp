@@ -25,6 +25,8 @@ void SmbusTraceWriter::onSmbusTransaction(const SmbusTransaction& transaction)
 {
     if (file_ == nullptr) return;
     std::fprintf(file_, "%s\n", describeTransaction(transaction).c_str());
+    // Line by line: whoever watches a run sees each transaction as it ends.
+    std::fflush(file_);
 }
 
 void SmbusTraceWriter::close(const Board& board)

@@ -164,7 +164,7 @@ void SmbusHost::onEvent()
         finish(SmbusResult::DeviceError);
         break;
     case Phase::Word:
-        if (started_ == behaviour_.failedTransaction) {
+        if (failsThisTransaction()) {
             failed();
             break;
         }
@@ -246,6 +246,13 @@ void SmbusHost::refused()
     finish(SmbusResult::DeviceError);
 }
 
+bool SmbusHost::failsThisTransaction() const
+{
+    for (uint32_t n : behaviour_.failedTransactions)
+        if (n != 0 && n == started_) return true;
+    return false;
+}
+
 void SmbusHost::failed()
 {
     status_ |= kSmbFailed;
@@ -255,7 +262,7 @@ void SmbusHost::failed()
 
 void SmbusHost::complete()
 {
-    if (started_ == behaviour_.failedTransaction) {
+    if (failsThisTransaction()) {
         failed();
         return;
     }

@@ -61,10 +61,11 @@ struct SmbusHostBehaviour {
     // A block read whose device reports a count of 0 ends after the count
     // byte with interrupt alone, no byte done (a PIIX4 was seen doing so).
     bool endsEmptyBlockRead = false;
-    // The transaction with this number (1 = the first started) ends with the
-    // failed flag instead of completing, as a collision or another owner's
-    // kill would end it; 0 = none.
-    uint32_t failedTransaction = 0;
+    // The transactions with these numbers (1 = the first started) end with
+    // the failed flag instead of completing, as a collision or another
+    // owner's kill would end them; 0 = none.
+    static constexpr uint32_t kFailedCapacity = 4;
+    uint32_t failedTransactions[kFailedCapacity] = {};
     bool failedWithInterrupt = false;  // that transaction shows interrupt beside failed
     // Every block transfer ends after its first data byte, before its count.
     bool endsBlockEarly = false;
@@ -109,6 +110,7 @@ private:
     void endOfBlock();
     void complete();
     void refused();
+    bool failsThisTransaction() const;
     void failed();
     void finish(SmbusResult result);
     void record(uint8_t byte);

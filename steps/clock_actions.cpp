@@ -27,20 +27,45 @@ ReadEnd readBackValues()
 
 Programming programInBurst(const ClockSetting& requested)
 {
-    if (openDevice() == 0) return Programming{ProgramEnd::Untouched, openRefusedForBus()};
-    const ProgramEnd end = programClockSetting(requested.fsbMhz, requested.ratioCode);
+    Programming programming{ProgramEnd::Untouched, false, {}};
+    if (openDevice() == 0) {
+        programming.busBusy = openRefusedForBus();
+        return programming;
+    }
+    programming.end = programClockSetting(requested.fsbMhz, requested.ratioCode, &programming.before);
     closeDevice();
-    return Programming{end, false};
+    return programming;
 }
 
-Programming programAndSettle(const ClockSetting& requested, CoreClockMeasurement measure)
+namespace {
+
+// Unless nothing was written (no clock moved): the pause while the clocks
+// settle, and the core clock measured again.
+Programming settle(const Programming& programming, CoreClockMeasurement measure)
 {
-    const Programming programming = programInBurst(requested);
-    // Nothing was written: no clock moved.
-    if (programming.end == ProgramEnd::Untouched || programming.end == ProgramEnd::Refused) return programming;
+    if (nothingWritten(programming.end)) return programming;
     platformTiming().sleepMs(kSettleMs);
     measure();
     return programming;
+}
+
+}  // namespace
+
+Programming programAndSettle(const ClockSetting& requested, CoreClockMeasurement measure)
+{
+    return settle(programInBurst(requested), measure);
+}
+
+Programming revertAndSettle(const ClockRegisters& before, CoreClockMeasurement measure)
+{
+    Programming programming{ProgramEnd::Untouched, false, before};
+    if (openDevice() == 0) {
+        programming.busBusy = openRefusedForBus();
+        return programming;
+    }
+    programming.end = restoreClockSetting(before);
+    closeDevice();
+    return settle(programming, measure);
 }
 
 bool holdsSetting(const ClockSetting& held, const ClockSetting& requested)
@@ -48,9 +73,11 @@ bool holdsSetting(const ClockSetting& held, const ClockSetting& requested)
     return held.fsbMhz == std::floor(requested.fsbMhz * 2.0f) / 2.0f && held.ratioCode == requested.ratioCode;
 }
 
-bool isProgrammableSetting(const ClockSetting& setting)
+bool isSelectableSetting(const ClockSetting& setting)
 {
-    const bool fsbInRange = setting.fsbMhz >= 2.0f && setting.fsbMhz <= 257.0f;
-    const bool hasField = (setting.ratioCode >= 2 && setting.ratioCode <= 8) || setting.ratioCode == kRatioFixed;
-    return fsbInRange && hasField;
+    const bool inRange = setting.fsbMhz >= kLowestSelectableFsb && setting.fsbMhz <= kHighestSelectableFsb;
+    // In range, the float holds every half MHz exactly.
+    const bool onAStep = inRange && std::floor(setting.fsbMhz * 2.0f) == setting.fsbMhz * 2.0f;
+    const bool listed = (setting.ratioCode >= 2 && setting.ratioCode <= 8) || setting.ratioCode == kRatioFixed;
+    return onAStep && listed;
 }

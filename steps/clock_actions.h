@@ -26,6 +26,7 @@ using CoreClockMeasurement = bool (*)();
 struct Programming {
     ProgramEnd end;
     bool busBusy;  // another program held the SMBus: nothing was done (a box said so)
+    ClockRegisters before;  // what the chip held before, when end is Applied
 };
 // Batch mode: one burst that programs `requested`.
 Programming programInBurst(const ClockSetting& requested);
@@ -33,11 +34,20 @@ Programming programInBurst(const ClockSetting& requested);
 // then, unless nothing was written, the pause while the clocks settle and
 // the core clock measured again.
 Programming programAndSettle(const ClockSetting& requested, CoreClockMeasurement measure);
+// The way back from new clocks nobody kept, to the registers a programming
+// found: one burst, then the same pause and measurement. Applied: the chip
+// holds `before` again.
+Programming revertAndSettle(const ClockRegisters& before, CoreClockMeasurement measure);
 
 // The chip holds what was asked for: its FSB moves in 0.5 MHz steps, so a
 // request between steps (a file's 133.3 MHz) is held as the step below.
 bool holdsSetting(const ClockSetting& held, const ClockSetting& requested);
 
-// What the clock generator can be programmed with: an FSB from 2.0 to
-// 257.0 MHz (not NaN) and a divider with a field value (2 to 8, or -1).
-bool isProgrammableSetting(const ClockSetting& setting);
+// The FSB range the window's slider offers, in MHz, in 0.5 MHz steps.
+constexpr float kLowestSelectableFsb = 90.0f;
+constexpr float kHighestSelectableFsb = 257.0f;
+// What the window can select, and so all that a settings file may hold to
+// be applied: an FSB from 90.0 to 257.0 MHz in 0.5 MHz steps and a listed
+// divider (2 to 8, or -1). A file is applied at every start-up: a setting
+// nobody could have chosen is refused, not programmed.
+bool isSelectableSetting(const ClockSetting& setting);

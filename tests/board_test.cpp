@@ -1,6 +1,9 @@
 // The simulated board's port decoding, as the chips do it.
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <vector>
+
 #include <cstring>
 
 #include "hw/hw_channel.h"
@@ -122,6 +125,11 @@ TEST(Scenario, ItemsSetTheirFields)
     EXPECT_EQ(s.fsbHalfMhz, 201);
     EXPECT_EQ(s.ratioCode, -1);
     EXPECT_STREQ(s.tracePath, "/tmp/t.txt");
+    EXPECT_FALSE(s.realPace);
+    ASSERT_TRUE(sim::parseScenario("failtx=8,12,1,2147483647 pace=real", s, error, sizeof error)) << error;
+    EXPECT_TRUE(s.realPace);
+    EXPECT_EQ(std::vector<uint32_t>(std::begin(s.failTransactions), std::end(s.failTransactions)),
+              (std::vector<uint32_t>{8, 12, 1, 2147483647}));
 }
 
 TEST(Scenario, RefusesUnknownKeysValuesAndMalformedItems)
@@ -134,6 +142,10 @@ TEST(Scenario, RefusesUnknownKeysValuesAndMalformedItems)
         {"fsb=133.3", "QZ8_SIM: refused value '133.3' for key 'fsb'"},
         {"fsb=", "QZ8_SIM: refused value '' for key 'fsb'"},
         {"ratio=9", "QZ8_SIM: refused value '9' for key 'ratio'"},
+        {"failtx=1,2,3,4,5", "QZ8_SIM: refused value '1,2,3,4,5' for key 'failtx'"},
+        {"failtx=8,", "QZ8_SIM: refused value '8,' for key 'failtx'"},
+        {"failtx=0", "QZ8_SIM: refused value '0' for key 'failtx'"},
+        {"pace=fast", "QZ8_SIM: refused value 'fast' for key 'pace'"},
         {"board", "QZ8_SIM: 'board' is not a key=value item"},
     };
     for (const auto& item : refused) {

@@ -1,21 +1,31 @@
 // qz8fsb-cli run in-process on the simulated board: each command's output
 // and exit status, the safety rule, bad input, traces and faults.
 #include <gtest/gtest.h>
+#include <pty.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <initializer_list>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "cli/clock_lines.h"
 #include "cli/run_cli.h"
+#include "ident/cpu_info.h"
 #include "app/settings_file.h"
 #include "clock/clock_generator.h"
+#include "clock/smbus_host_ports.h"
+#include "support/fake_i2c_kernel.h"
 #include "support/sim_fixture.h"
 
 namespace {
@@ -54,9 +64,13 @@ protected:
     // One run of the program, as a fresh process would start it.
     CliRun run(std::initializer_list<std::string> arguments, const CliSeams& seams)
     {
+        return runWords(std::vector<std::string>(arguments), seams);
+    }
+    CliRun runWords(const std::vector<std::string>& arguments, const CliSeams& seams)
+    {
         resetProcessRecords();
         std::vector<std::string> words{"qz8fsb-cli"};
-        words.insert(words.end(), arguments);
+        words.insert(words.end(), arguments.begin(), arguments.end());
         std::vector<char*> argv;
         for (std::string& word : words) argv.push_back(word.data());
         argv.push_back(nullptr);
@@ -82,6 +96,21 @@ protected:
         CliSeams kept = seams();
         kept.applyScenario = false;
         return run(arguments, kept);
+    }
+
+    // A run whose standard input holds `answer`, ended there or left open.
+    CliRun runAnswering(std::initializer_list<std::string> arguments, const std::string& answer, bool endInput)
+    {
+        int ends[2];
+        if (pipe(ends) != 0) return CliRun{-1, "", "no pipe"};
+        const bool written = write(ends[1], answer.data(), answer.size()) == static_cast<ssize_t>(answer.size());
+        if (endInput) close(ends[1]);
+        CliSeams withInput = seams();
+        withInput.input = ends[0];
+        const CliRun result = written ? run(arguments, withInput) : CliRun{-1, "", "not written"};
+        close(ends[0]);
+        if (!endInput) close(ends[1]);
+        return result;
     }
 
     CliSeams seams()
@@ -417,16 +446,20 @@ TEST_F(Cli, SaveThenApplyRoundTrip)
     EXPECT_EQ(machine.board.runningRatioCode(), 5);
 }
 
-// A file written by other means may hold an FSB between 0.5 MHz steps; the
-// chip holds it cut to a step, as batch mode leaves it.
-TEST_F(Cli, ApplyTakesAFileBetweenSteps)
+// A file holds what the window or set could have chosen, or it is refused
+// before any access: it may be applied at every start-up.
+TEST_F(Cli, ApplyRefusesWhatSetCouldNotChoose)
 {
     const std::string odd = file("cli_odd.qz8");
-    currentSetting = ClockSetting{133.3f, 4};
-    ASSERT_EQ(writeSettingsFile(odd.c_str()), 1);
-    const CliRun apply = run({"--sim", "", "apply", odd});
-    EXPECT_EQ(apply.status, 0) << apply.err;
-    EXPECT_EQ(machine.board.runningFsbHalfMhz(), 266);
+    for (const ClockSetting& setting : {ClockSetting{133.3f, 4}, ClockSetting{10.0f, 4}, ClockSetting{89.5f, 4}}) {
+        SCOPED_TRACE(setting.fsbMhz);
+        currentSetting = setting;
+        ASSERT_EQ(writeSettingsFile(odd.c_str()), 1);
+        const CliRun apply = run({"--sim", "trace=/nonexistent/never-opened", "apply", odd});
+        EXPECT_EQ(apply.status, 2);
+        EXPECT_NE(apply.err.find("not a setting set could choose"), std::string::npos) << apply.err;
+        EXPECT_EQ(machine.board.runningFsbHalfMhz(), 266);
+    }
 }
 
 TEST_F(Cli, HardwareFaultsEndWithStatusOne)
@@ -437,7 +470,8 @@ TEST_F(Cli, HardwareFaultsEndWithStatusOne)
         const char* message;
     };
     const Case cases[] = {
-        {{"--sim", "fault=nodevice", "--force", "set", "150", "1/5"}, "", "programming failed: the clock generator does not answer"},
+        {{"--sim", "fault=nodevice", "--force", "set", "150", "1/5"}, "", "programming failed: the clock generator could not be read; nothing was written"},
+        {{"--sim", "nakreg=16", "set", "150", "1/5"}, "", "answers but did not take its control block; nothing was written"},
         {{"--sim", "fault=nodevice", "set", "150"}, "", "could not be read: nothing programmed"},
         {{"--sim", "fault=nodevice", "get"}, "multiplier: x 18.0\n", "the clock generator could not be read"},
         {{"--sim", "fault=nodevice", "save", "cli_not_saved.qz8"}, "", "could not be read: nothing saved"},
@@ -489,7 +523,7 @@ TEST_F(Cli, WhateverFailsTheClocksAreTheOldOnesOrTheNewOnes)
     // chipset take about 16,500 operations.
     const std::string failFrom = "failfrom=" + std::to_string(machine.channel.portOperations() + 16800);
     const CliRun dead = run({"--sim", failFrom, "set", "150", "1/5"});
-    EXPECT_EQ(dead.status, 1);
+    EXPECT_EQ(dead.status, 4);
     EXPECT_NE(dead.err.find("the clock generator may hold a mixed setting; save your work and restart the machine"),
               std::string::npos)
         << dead.err;
@@ -497,42 +531,188 @@ TEST_F(Cli, WhateverFailsTheClocksAreTheOldOnesOrTheNewOnes)
 
 // Keep or revert: unless the user says yes in time, the previous clocks
 // come back, so that a machine whose network the new clocks broke recovers.
+// The question waits its whole time, and ends at once at the end of input.
 TEST_F(Cli, SetKeepsTheNewClocksOnlyOnAYesInTime)
 {
     struct Case {
         const char* answer;
         bool closeInput;
-        const char* seconds;
         int status;
-        uint16_t fsbHalfMhz;
+        const char* said;
+        bool waitsItsTime;
     };
     const Case cases[] = {
-        {"", true, "2", 1, 266},      // standard input closed
-        {"n\n", true, "2", 1, 266},
-        {"y\n", false, "2", 0, 300},
-        {" Yes\n", false, "2", 0, 300},
-        {"", false, "1", 1, 266},     // nobody answers
+        {"", true, 3, "nobody can answer (the input ended", false},
+        {"n\n", false, 3, "declined: going back to FSB 133.0 MHz", false},
+        {"yy\n", false, 3, "declined", false},
+        {"y\r\n", false, 0, nullptr, false},
+        {" Yes\n", true, 0, nullptr, false},
+        {"", false, 3, "no answer in 1 s: going back to FSB 133.0 MHz, divider 1/4", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("answer '") + c.answer + "'");
-        int ends[2];
-        ASSERT_EQ(pipe(ends), 0);
-        ASSERT_EQ(write(ends[1], c.answer, std::strlen(c.answer)), static_cast<ssize_t>(std::strlen(c.answer)));
-        if (c.closeInput) close(ends[1]);
-        CliSeams withInput = seams();
-        withInput.input = ends[0];
-        const CliRun result = run({"--sim", "", "--confirm", c.seconds, "set", "150", "1/5"}, withInput);
-        close(ends[0]);
-        if (!c.closeInput) close(ends[1]);
+        const auto start = std::chrono::steady_clock::now();
+        const CliRun result = runAnswering({"--sim", "", "--confirm", "1", "set", "150", "1/5"}, c.answer, c.closeInput);
+        const auto took = std::chrono::steady_clock::now() - start;
         EXPECT_EQ(result.status, c.status) << result.err;
-        EXPECT_EQ(machine.board.runningFsbHalfMhz(), c.fsbHalfMhz);
-        EXPECT_NE(result.err.find("keep the new clocks? [y/N, "), std::string::npos) << result.err;
+        EXPECT_EQ(machine.board.runningFsbHalfMhz(), c.status == 0 ? 300 : 266);
+        EXPECT_NE(result.err.find("keep the new clocks? [y/N, 1 s]"), std::string::npos) << result.err;
         EXPECT_EQ(result.out.rfind("FSB: "), result.out.find(c.status == 0 ? "FSB: 150.0" : "FSB: 133.0"))
             << "the clocks last printed are the ones that stay:\n" << result.out;
-        if (c.status != 0) {
+        EXPECT_EQ(took >= std::chrono::seconds(1), c.waitsItsTime);
+        if (c.said != nullptr) {
+            EXPECT_NE(result.err.find(c.said), std::string::npos) << result.err;
             EXPECT_NE(result.err.find("reverted to FSB 133.0 MHz, divider 1/4"), std::string::npos) << result.err;
         }
     }
+}
+
+// New clocks that could not be read back are not the user's to keep: with
+// the question on they go at once. A way back that fails says what the chip
+// holds, read back, or that it may hold a mix.
+TEST_F(Cli, AFailedReadBackRevertsAndAFailedRevertSaysWhatTheChipHolds)
+{
+    struct Case {
+        const char* scenario;
+        int status;
+        uint16_t fsbHalfMhz;
+        const char* said;
+    };
+    const Case cases[] = {
+        // Both readings after the programming fail at register 18.
+        {"failtx=18,23", 3, 266, "the new clocks could not be read back: going back to FSB 133.0 MHz, divider 1/4"},
+        // Each of the revert's three writes of register 18 fails.
+        {"failtx=29,31,33", 4, 300,
+         "going back failed: the clock generator holds FSB 150.0 MHz, divider 1/5, not FSB 133.0 MHz, divider 1/4"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.scenario);
+        const CliRun result = runAnswering({"--sim", c.scenario, "--confirm", "2", "set", "150", "1/5"}, "n\n", false);
+        EXPECT_EQ(result.status, c.status) << result.err;
+        EXPECT_EQ(machine.board.runningFsbHalfMhz(), c.fsbHalfMhz);
+        EXPECT_NE(result.err.find(c.said), std::string::npos) << result.err;
+    }
+    // The bus gone during the revert: nothing can be read back.
+    const std::string failFrom = "failfrom=" + std::to_string(machine.channel.portOperations() + 17600);
+    const CliRun dead = runAnswering({"--sim", failFrom, "--confirm", "2", "set", "150", "1/5"}, "", true);
+    EXPECT_EQ(dead.status, 4) << dead.err;
+    EXPECT_NE(dead.err.find("going back failed and the clock generator could not be read: it may hold FSB 150.0 MHz, "
+                            "divider 1/5, FSB 133.0 MHz, divider 1/4 or a mix of the two"),
+              std::string::npos)
+        << dead.err;
+}
+
+// What a run tells after a failed programming, and that it asks nothing.
+TEST_F(Cli, AFailedProgrammingIsToldAsWhatItLeft)
+{
+    struct Case {
+        const char* scenario;
+        int status;
+        const char* said;
+        const char* fsb;  // as read back
+    };
+    const Case cases[] = {
+        // Register 18 could not be read: nothing written.
+        {"failtx=3", 1, "did not take the new setting (FSB 150.0 MHz, divider 1/5); it runs at the previous one",
+         "FSB: 133.0 MHz"},
+        // The FSB's read-back fails, and each write of register 18 on the way
+        // back: the chip answers, and holds 150 MHz with the old divider.
+        {"failtx=7,12,14,16", 4, "may hold a mixed setting", "FSB: 150.0 MHz"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.scenario);
+        const CliRun result = runAnswering({"--sim", c.scenario, "--confirm", "2", "set", "150", "1/5"}, "y\n", true);
+        EXPECT_EQ(result.status, c.status) << result.err;
+        EXPECT_NE(result.err.find(c.said), std::string::npos) << result.err;
+        EXPECT_NE(result.out.find(c.fsb), std::string::npos) << result.out;
+        EXPECT_EQ(result.err.find("keep the new clocks"), std::string::npos) << "no question after a failure";
+    }
+}
+
+// On a terminal the question is on unless --confirm 0 turns it off.
+TEST_F(Cli, OnATerminalTheQuestionIsOnUnlessTurnedOff)
+{
+    int master = -1;
+    int terminal = -1;
+    ASSERT_EQ(openpty(&master, &terminal, nullptr, nullptr, nullptr), 0);
+    CliSeams onTerminal = seams();
+    onTerminal.input = terminal;
+    const CliRun off = run({"--sim", "", "--confirm", "0", "set", "150", "1/5"}, onTerminal);
+    EXPECT_EQ(off.status, 0) << off.err;
+    EXPECT_EQ(off.err, "");
+    // The default question, answered no: what is typed before it appears is
+    // dropped, so the answer goes on until the run is over.
+    std::atomic<bool> over{false};
+    std::thread typist([&] {
+        while (!over) {
+            if (write(master, "n\n", 2) != 2) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    });
+    const CliRun on = run({"--sim", "", "set", "150", "1/5"}, onTerminal);
+    over = true;
+    typist.join();
+    close(master);
+    close(terminal);
+    EXPECT_EQ(on.status, 3) << on.err;
+    EXPECT_NE(on.err.find("keep the new clocks? [y/N, 15 s]"), std::string::npos) << on.err;
+    EXPECT_EQ(machine.board.runningFsbHalfMhz(), 266);
+}
+
+// Another program taking the SMBus after the survey: the reading set makes
+// first, or the programming, ends the command with its one message and no
+// transaction.
+TEST_F(Cli, AnotherOwnerOfTheBusEndsSetAtOnce)
+{
+    struct GrantsTwice final : BusLock {
+        bool acquire(uint32_t) override { return ++asked <= 2; }  // the survey, the chipset
+        void release() override {}
+        int asked = 0;
+    };
+    for (std::initializer_list<std::string> command :
+         {std::initializer_list<std::string>{"set", "150"}, {"set", "150", "1/5"}}) {
+        SCOPED_TRACE(command.size());
+        GrantsTwice lock;
+        CliSeams owned = seams();
+        owned.simBusLock = &lock;
+        const std::string trace = file("cli_owned_trace.txt");
+        std::vector<std::string> words{"--sim", "trace=" + trace};
+        words.insert(words.end(), command);
+        const CliRun result = [&] {
+            if (words.size() == 4) return run({words[0], words[1], words[2], words[3]}, owned);
+            return run({words[0], words[1], words[2], words[3], words[4]}, owned);
+        }();
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, "qz8fsb-cli: Another copy of the program is using the SMBus.\n");
+        EXPECT_EQ(lock.asked, 3) << "no second try";
+        EXPECT_EQ(readFile(trace), "end: FSB 133.0 MHz, divider 4\n");
+    }
+}
+
+// A measurement that failed leaves 0, which no processor runs at.
+TEST(CliLines, ACoreClockOfZeroIsUnknown)
+{
+    for (const float mhz : {0.0f, 2394.0f}) {
+        cpuInfo.coreClockMhz = mhz;
+        char* text = nullptr;
+        size_t size = 0;
+        std::FILE* out = open_memstream(&text, &size);
+        printClockRow(currentRowTexts(ClockSetting{133.0f, 4}, mhz, 3), out);
+        std::fclose(out);
+        EXPECT_EQ(linesOf(text).at(0), mhz > 0.0f ? "core clock: 2394.0 MHz" : "core clock: unknown");
+        std::free(text);
+    }
+    cpuInfo = CpuInfo{};
+}
+
+// Only get shows the multiplier: every other command runs without the msr
+// device (set and apply measure the core clock, which needs none).
+TEST_F(Cli, OnlyGetNeedsTheMsrDevice)
+{
+    for (CliCommand command : {CliCommand::Survey, CliCommand::SmbusRead, CliCommand::Set, CliCommand::Apply,
+                               CliCommand::Save})
+        EXPECT_STREQ(msrDeviceFor(command, "/dev/cpu/0/msr"), "") << static_cast<int>(command);
+    EXPECT_STREQ(msrDeviceFor(CliCommand::Get, "/dev/cpu/0/msr"), "/dev/cpu/0/msr");
 }
 
 // Never the real machine's ports in a test: get is the command that needs the
@@ -548,37 +728,192 @@ TEST_F(Cli, TheRealBoardNeedsItsAccessFirst)
     EXPECT_EQ(result.err, expected);
 }
 
-// A kernel driver bound to the SMBus host would interleave its transactions
-// with the program's: every command that uses the SMBus refuses while one
-// is, unless --force is given. The kernel's listing is a tree of our own.
-TEST_F(Cli, AKernelDriverOnTheSmbusHostIsARefusal)
-{
-    char root[] = "/tmp/qz8-sysfs-XXXXXX";
-    ASSERT_NE(mkdtemp(root), nullptr);
-    const std::string function = std::string(root) + "/0000:00:1f.3";
-    ASSERT_EQ(mkdir(function.c_str(), 0755), 0);
-    ASSERT_EQ(symlink("../../../bus/pci/drivers/i2c_i801", (function + "/driver").c_str()), 0);
-    CliSeams owned = seams();
-    owned.pciSysfs = root;
-
-    for (std::initializer_list<std::string> command :
-         {std::initializer_list<std::string>{"--sim", "", "survey"}, {"--sim", "", "get"},
-          {"--sim", "", "set", "150", "1/5"}, {"--sim", "", "smbus-read", "0x69", "0x12"}}) {
-        const CliRun refused = run(command, owned);
-        SCOPED_TRACE(command.begin()[2]);
-        EXPECT_EQ(refused.status, 2);
-        EXPECT_NE(refused.err.find("the kernel's i2c_i801 driver owns the SMBus host at 0:1f.3"), std::string::npos)
-            << refused.err;
-        EXPECT_EQ(machine.board.runningFsbHalfMhz(), 266) << "nothing programmed";
+// Where the kernel's SMBus driver owns the host, the program goes through
+// it: its adapter's /dev/i2c-N, here a fake of the kernel's i2c-dev whose
+// driver runs the simulated board's host controller, as i2c_i801 does. The
+// kernel's listings are trees of our own.
+class CliThroughTheKernel : public Cli {
+protected:
+    void SetUp() override
+    {
+        Cli::SetUp();
+        makeTree();
     }
-    const CliRun forced = run({"--sim", "", "--force", "get"}, owned);
-    EXPECT_EQ(forced.status, 0) << forced.err;
+    void TearDown() override
+    {
+        removeTree();
+        Cli::TearDown();
+    }
 
-    // Another function's driver is none of its business.
-    unlink((function + "/driver").c_str());
-    EXPECT_EQ(run({"--sim", "", "get"}, owned).status, 0);
-    rmdir(function.c_str());
-    rmdir(root);
+    // A fresh kernel: the ICH2's function with i801_smbus bound and its
+    // adapter i2c-3, nothing claimed, i2c-dev there.
+    void makeTree()
+    {
+        char made[] = "/tmp/qz8-sysfs-XXXXXX";
+        ASSERT_NE(mkdtemp(made), nullptr);
+        root = made;
+        for (const char* folder : {"/pci", "/pci/0000:00:1f.3", "/pci/0000:00:1f.3/i2c-3", "/i2c", "/i2c/i2c-3",
+                                   "/i2c/3-0069"})
+            ASSERT_EQ(mkdir((root + folder).c_str(), 0755), 0);
+        ASSERT_EQ(symlink("../../../bus/pci/drivers/i801_smbus", (root + "/pci/0000:00:1f.3/driver").c_str()), 0);
+        std::ofstream(root + "/i2c/i2c-3/name") << "SMBus I801 adapter at e800\n";
+        kernel = FakeI2cKernel{};
+        kernel.answer = onTheBoard;
+        modulesAsked.clear();
+        moduleLoads = true;
+    }
+    void removeTree()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(root, ignored);
+    }
+
+    CliSeams throughKernel()
+    {
+        CliSeams s = seams();
+        pci = root + "/pci";
+        i2c = root + "/i2c";
+        s.pciSysfs = pci.c_str();
+        s.i2cSysfs = i2c.c_str();
+        s.i2cKernel = &kernel;
+        loadingInto = &kernel;
+        // modprobe: the device files appear.
+        s.loadModule = [](const char* name) {
+            modulesAsked.push_back(name);
+            if (moduleLoads) loadingInto->openError = 0;
+            return moduleLoads;
+        };
+        return s;
+    }
+    // A kernel client bound at 0x69, as ics932s401 binds to a clock chip.
+    void claimClockChip()
+    {
+        kernel.claimed = {0x69};
+        ASSERT_EQ(symlink("../../../bus/i2c/drivers/ics932s401", (root + "/i2c/3-0069/driver").c_str()), 0);
+    }
+    size_t transfers() const
+    {
+        size_t count = 0;
+        for (const FakeI2cKernel::Request& r : kernel.requests) count += r.request == I2C_SMBUS ? 1 : 0;
+        return count;
+    }
+
+    // The driver's transfer: the host controller's own transaction; a block
+    // count outside 1..32 fails as the kernel fails it.
+    static int onTheBoard(uint8_t address, uint8_t readWrite, uint8_t command, uint32_t size, i2c_smbus_data& data)
+    {
+        SmbusBackend& host = hostPortSmbus();
+        const bool read = readWrite == I2C_SMBUS_READ;
+        const uint8_t byte = static_cast<uint8_t>(address << 1 | (read ? 1 : 0));
+        SmbusOutcome outcome = SmbusOutcome::Failed;
+        uint8_t first = 0;
+        uint8_t second = 0;
+        if (size == I2C_SMBUS_WORD_DATA && read) {
+            outcome = host.readWord(byte, command, first, second);
+            data.word = static_cast<uint16_t>(first | second << 8);
+        } else if (size == I2C_SMBUS_WORD_DATA) {
+            outcome = host.writeWord(byte, command, static_cast<uint8_t>(data.word), static_cast<uint8_t>(data.word >> 8));
+        } else if (size == I2C_SMBUS_BLOCK_DATA && read) {
+            outcome = host.readBlock(byte, command, data.block + 1, data.block[0]);
+            if (outcome == SmbusOutcome::Done && (data.block[0] == 0 || data.block[0] > 32)) return EPROTO;
+        } else if (size == I2C_SMBUS_BLOCK_DATA) {
+            outcome = host.writeBlock(byte, command, data.block + 1, data.block[0]);
+        }
+        return outcome == SmbusOutcome::Done ? 0 : outcome == SmbusOutcome::DeviceError ? ENXIO : EIO;
+    }
+
+    static std::vector<std::string> modulesAsked;
+    static bool moduleLoads;
+    static FakeI2cKernel* loadingInto;
+    std::string root;
+    std::string pci;
+    std::string i2c;
+    FakeI2cKernel kernel;
+};
+
+std::vector<std::string> CliThroughTheKernel::modulesAsked;
+bool CliThroughTheKernel::moduleLoads = true;
+FakeI2cKernel* CliThroughTheKernel::loadingInto = nullptr;
+
+// The same commands, the same faults: the same output, exit status and
+// transactions through the kernel's driver as through the host's ports,
+// and the same rollback where a register does not take its value.
+TEST_F(CliThroughTheKernel, TheKernelsPathMakesTheSameTransactions)
+{
+    const std::string trace = file("cli_kernel_trace.txt");
+    for (const char* scenario : {"", "nakreg=20", "stuckreg=31", "fault=emptyblock", "fsb=150.5 ratio=5"}) {
+        for (std::initializer_list<std::string> command :
+             {std::initializer_list<std::string>{"get"}, {"set", "150", "1/5"}, {"smbus-read", "0x69", "0x12"}}) {
+            SCOPED_TRACE(std::string(scenario) + " " + *command.begin());
+            std::vector<std::string> words{"--sim", scenario, "--trace", trace};
+            words.insert(words.end(), command);
+            const CliRun ports = runWords(words, seams());
+            const std::string portsTrace = readFile(trace);
+            const int portsFsb = machine.board.runningFsbHalfMhz();
+            kernel.requests.clear();
+            const CliRun throughKernelRun = runWords(words, throughKernel());
+            EXPECT_EQ(throughKernelRun.status, ports.status);
+            EXPECT_EQ(throughKernelRun.out, ports.out);
+            EXPECT_EQ(throughKernelRun.err, ports.err);
+            EXPECT_EQ(readFile(trace), portsTrace);
+            EXPECT_EQ(machine.board.runningFsbHalfMhz(), portsFsb);
+            EXPECT_GT(transfers(), 0u) << "nothing went through the kernel";
+            EXPECT_NE(portsTrace, "");
+            EXPECT_NE(ports.status, 2) << ports.err;
+        }
+    }
+}
+
+TEST_F(CliThroughTheKernel, WhatTheKernelsPathNeedsAndRefuses)
+{
+    struct Case {
+        const char* name;
+        std::initializer_list<std::string> arguments;
+        std::function<void()> arrange;
+        int status;
+        const char* said;  // in the error stream; "" for silence
+        int fsbHalfMhz;    // the clock chip's FSB afterwards
+    };
+    const Case cases[] = {
+        {"the host's own adapter", {"get"}, [] {}, 0, "", 266},
+        {"a kernel client at 0x69", {"set", "150", "1/5"}, [&] { claimClockChip(); }, 2,
+         "SMBus address 0x69 on i2c-3 (SMBus I801 adapter at e800) belongs to the kernel's ics932s401 driver; --force "
+         "shares it",
+         266},
+        {"--force shares it", {"--force", "set", "150", "1/5"}, [&] { claimClockChip(); }, 0,
+         "--force: sharing SMBus address 0x69 with the kernel's ics932s401 driver", 300},
+        {"i2c-dev loaded when missing", {"get"}, [&] { kernel.openError = ENOENT; }, 0, "", 266},
+        {"i2c-dev missing", {"get"}, [&] { kernel.openError = ENOENT; moduleLoads = false; }, 2,
+         "cannot open /dev/i2c-3 for the SMBus of i2c-3 (SMBus I801 adapter at e800): No such file or directory; it "
+         "comes with the kernel's i2c-dev module (modprobe i2c-dev)",
+         266},
+        {"no block transfers", {"set", "150", "1/5"}, [&] { kernel.functions = kI2cWordRead; }, 2,
+         "i2c-3 (SMBus I801 adapter at e800) offers no SMBus word and block transfers, which the clock generator needs",
+         266},
+        {"a word read needs only that", {"smbus-read", "0x69", "0x12"}, [&] { kernel.functions = kI2cWordRead; }, 0,
+         "", 266},
+        {"no adapter", {"get"}, [&] { rmdir((root + "/pci/0000:00:1f.3/i2c-3").c_str()); }, 2,
+         "the kernel's i801_smbus driver owns the SMBus host at 0:1f.3 but shows no i2c adapter for it", 266},
+        {"another adapter", {"--i2c-bus", "5", "get"}, [] {}, 2,
+         "--i2c-bus 5: i2c-5 is not the SMBus host's adapter; --force uses it anyway", 266},
+        {"the host's adapter by its number", {"--i2c-bus", "3", "set", "150", "1/5"}, [] {}, 0, "", 300},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        removeTree();
+        makeTree();
+        c.arrange();
+        std::vector<std::string> words{"--sim", ""};
+        words.insert(words.end(), c.arguments);
+        const CliRun result = runWords(words, throughKernel());
+        EXPECT_EQ(result.status, c.status) << result.err;
+        if (*c.said == '\0') EXPECT_EQ(result.err, "");
+        else EXPECT_NE(result.err.find(c.said), std::string::npos) << result.err;
+        EXPECT_EQ(machine.board.runningFsbHalfMhz(), c.fsbHalfMhz);
+        EXPECT_EQ(modulesAsked, kernel.openError == 0 && std::string(c.name).find("i2c-dev") == std::string::npos
+                                    ? std::vector<std::string>{}
+                                    : std::vector<std::string>{"i2c-dev"});
+    }
 }
 
 }  // namespace

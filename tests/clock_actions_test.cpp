@@ -108,4 +108,57 @@ TEST_F(BurstTimingTest, ProgrammingSettlesAndMeasuresTheNewCoreClock)
     EXPECT_EQ(programAndSettle(ClockSetting{150.0f, 5}, measureCoreClock).end, ProgramEnd::RolledBack);
 }
 
+// Whether the programming took or went back: the second pause, then the core
+// clock at the clock the board now runs; nothing of it when nothing was
+// written.
+TEST_F(BurstTimingTest, TheCoreClockIsMeasuredAfterTheSecondPause)
+{
+    struct LastTransaction final : sim::SmbusObserver {
+        void onSmbusTransaction(const sim::SmbusTransaction&) override { atNs = clock->nowNs(); }
+        const sim::VirtualClock* clock = nullptr;
+        uint64_t atNs = 0;
+    };
+    static sim::Board* measured = nullptr;
+    static uint64_t measuredAtNs = 0;
+    measured = &board();
+    const CoreClockMeasurement measure = [] {
+        measuredAtNs = measured->clock().nowNs();
+        return true;
+    };
+    struct Case {
+        const char* fault;
+        ProgramEnd end;
+    };
+    for (const Case& c : {Case{"", ProgramEnd::Applied}, Case{"stuckreg=20", ProgramEnd::RolledBack},
+                          Case{"fault=nodevice", ProgramEnd::Untouched}}) {
+        SCOPED_TRACE(c.fault);
+        useScenario(c.fault);
+        LastTransaction last;
+        last.clock = &board().clock();
+        board().setSmbusObserver(&last);
+        measuredAtNs = 0;
+        EXPECT_EQ(programAndSettle(ClockSetting{150.0f, 5}, measure).end, c.end);
+        board().setSmbusObserver(nullptr);
+        if (nothingWritten(c.end)) {
+            EXPECT_EQ(measuredAtNs, 0u) << "no clock moved: nothing to measure";
+            continue;
+        }
+        EXPECT_GE(measuredAtNs - last.atNs, 500'000'000u);
+        EXPECT_LT(measuredAtNs - last.atNs, 510'000'000u);
+    }
+}
+
+// Another program holding the SMBus ends a reading at once, as such, and
+// its one box is not followed by a second try.
+TEST_F(BurstTimingTest, ABusHeldByAnotherProgramEndsAReadingOnce)
+{
+    FakeBusLock lock;
+    lock.free = false;
+    installPlatform(Platform{&machine->channel, &machine->processor, &machine->timing, &notifier, &lock});
+    notifier.boxes.clear();
+    EXPECT_EQ(readBackValues(), ReadEnd::BusBusy);
+    ASSERT_EQ(notifier.boxes.size(), 1u);
+    EXPECT_EQ(notifier.boxes[0].text, "Another copy of the program is using the SMBus.");
+}
+
 }  // namespace

@@ -84,7 +84,8 @@ TEST_F(CoreClockScriptTest, NoUsableIntervalLeavesTheOldValue)
 
 // The command line's measurement: whole differences, so a loop that took
 // 2^32 ticks or more (a slow virtual machine) or a nanosecond counter past
-// 2^31 still gives the clock; a failed one gives 0, shown as unknown.
+// 2^31 still gives the clock; a failed one gives 0, shown as unknown. Each
+// TSC reading lies between two counter readings; here they agree.
 TEST_F(CoreClockScriptTest, TheWideMeasurementNeitherWrapsNorShowsAFailure)
 {
     const ClockCase cases[] = {
@@ -93,14 +94,36 @@ TEST_F(CoreClockScriptTest, TheWideMeasurementNeitherWrapsNorShowsAFailure)
         {"no performance counter", 0, 0, 100000, 0, 200000000, 0.0f},
         {"counter did not move", 1000000, 500, 500, 0, 200000000, 0.0f},
         {"TSC did not move", 1000000, 0, 100000, 7, 7, 0.0f},
+        {"a TSC that jumped: 2 THz", 1000000, 0, 100000, 0, 200000000000000ull, 0.0f},
+        {"a TSC that hardly moved: 10 MHz", 1000000, 0, 100000, 0, 1000000, 0.0f},
+        {"the ends of what a processor runs at", 1000000, 0, 100000, 0, 2000000, 20.0f},
     };
     for (const ClockCase& c : cases) {
         SCOPED_TRACE(c.what);
         cpuInfo.coreClockMhz = 2394.5f;
         script(c);
+        timing.counterReadings = {c.counterStart, c.counterStart, c.counterEnd, c.counterEnd};
         EXPECT_EQ(measureCoreClockWide(), c.expectedMhz > 0.0f);
         EXPECT_FLOAT_EQ(cpuInfo.coreClockMhz, c.expectedMhz);
     }
+}
+
+// A processor taken away between a counter reading and the TSC (here 30 ms
+// at the end) would make 200 ms of loop look like 170 ms: that end is read
+// again until the two counter readings lie close, and the middle counts.
+TEST_F(CoreClockScriptTest, TheWideMeasurementReadsAgainAnEndTakenAway)
+{
+    script(1000000, 0, 0, 0, 0);
+    timing.counterReadings = {0, 0, 170000, 200000, 200010, 200010};
+    cpu.tscReadings = {0, 400000000, 400020000};
+    EXPECT_TRUE(measureCoreClockWide());
+    EXPECT_NEAR(cpuInfo.coreClockMhz, 400020000 / 200010.0, 0.01);
+    // None close enough: the closest of five.
+    script(1000000, 0, 0, 0, 0);
+    timing.counterReadings = {0, 0, 100, 900, 200, 1000, 300, 1100, 400, 1200, 500, 1300};
+    cpu.tscReadings = {0, 2000000, 2000001, 2000002, 2000003, 2000004};
+    EXPECT_TRUE(measureCoreClockWide());
+    EXPECT_NEAR(cpuInfo.coreClockMhz, 2000000 / 500.0, 0.01);
 }
 
 TEST_F(CoreClockScriptTest, BothCountersBracketTheLoopAtRaisedPriority)

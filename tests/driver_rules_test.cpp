@@ -32,6 +32,7 @@ TEST(DriverRules, AcceptsExactlyTheProgramsAccesses)
     const Case cases[] = {
         {"MSR 0x2A", msrReadRequest(0x2A), kStatusSuccess},
         {"MSR 0x2C", msrReadRequest(0x2C), kStatusSuccess},
+        {"MSR 0x2B, between the two", msrReadRequest(0x2B), kStatusAccessDenied},
         {"MSR 0x1B (APIC base)", msrReadRequest(0x1B), kStatusAccessDenied},
         {"MSR 0x2C with high bits", msrReadRequest(0x1002C), kStatusAccessDenied},
         {"mech 2 probe: byte out 0xCF8", portWriteRequest(false, 0xCF8, 0), kStatusSuccess},

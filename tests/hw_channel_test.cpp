@@ -238,12 +238,25 @@ TEST_F(BurstTest, AnotherCopyHoldingTheBusFailsTheOpenWithABox)
     EXPECT_EQ(notifier.boxes[0].text, "Another copy of the program is using the SMBus.");
     EXPECT_EQ(notifier.boxes[0].caption, "SMBus Error");
     EXPECT_EQ(notifier.boxes[0].icon, kIconWarning);
+    EXPECT_TRUE(openRefusedForBus());
     uint8_t byte = 0;
     EXPECT_EQ(readPortByte(0xE800, byte), 0);
     EXPECT_EQ(channel.portAccesses, 0);
     EXPECT_TRUE(timing.events.empty()) << "no precise sleeps were asked for";
     closeDevice();
     EXPECT_EQ(lock.releases, 0);
+
+    // The next open starts afresh: it is no refusal, whether it opens or
+    // fails for another reason.
+    lock.free = true;
+    ASSERT_EQ(openDevice(), 1);
+    EXPECT_FALSE(openRefusedForBus());
+    closeDevice();
+    lock.free = false;
+    EXPECT_EQ(openDevice(), 0);
+    driverLoaded = 0;
+    EXPECT_EQ(openDevice(), 0);
+    EXPECT_FALSE(openRefusedForBus()) << "a driver that is not loaded";
 }
 
 // A box shown in the middle of a burst would keep the bus and the 1 ms timer
@@ -272,6 +285,25 @@ TEST_F(BurstTest, BoxesRaisedInABurstComeAfterItsEnd)
     EXPECT_EQ(watcher.shown, (std::vector<std::string>{"first", "Device does not support the requested API"}));
     showMessage("after", "c", kIconError);
     EXPECT_EQ(watcher.shown.back(), "after") << "outside a burst a box comes at once";
+    ASSERT_EQ(openDevice(), 1);
+    closeDevice();
+    EXPECT_EQ(watcher.shown.size(), 3u) << "a released box is shown once";
+}
+
+// A burst's hold belongs to the platform it began under: the next platform
+// shows its boxes at once, and never one held for the last.
+TEST_F(BurstTest, InstallingAnotherPlatformEndsTheHold)
+{
+    ASSERT_EQ(openDevice(), 1);
+    showMessage("held", "c", kIconError);
+    RecordingNotifier next;
+    installPlatform(Platform{&channel, nullptr, &timing, &next, &lock});
+    showMessage("now", "c", kIconError);
+    EXPECT_EQ(next.boxes.size(), 1u);
+    closeDevice();
+    EXPECT_EQ(next.boxes.size(), 1u) << "only \"now\", and no box of the last platform";
+    EXPECT_TRUE(notifier.boxes.empty());
+    installPlatform(Platform{&channel, nullptr, &timing, &notifier, &lock});  // `next` ends here
 }
 
 }  // namespace

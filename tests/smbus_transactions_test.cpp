@@ -2,12 +2,15 @@
 // exact register traffic, block counts, and the bounded waits.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "clock/smbus.h"
 #include "hw/hw_channel.h"
 #include "hw/pci.h"
+#include "platform/platform.h"
 #include "support/sim_fixture.h"
 
 namespace {
@@ -43,6 +46,39 @@ protected:
         log.accesses.clear();
     }
     sim::ClockChip& chip() { return board().clockChip(); }
+};
+
+// The simulated channel with one read of one port failing, as a device
+// request that fails once: that read never reaches the port.
+class OneFailedRead final : public ChannelBackend {
+public:
+    OneFailedRead(ChannelBackend& inner, uint32_t port, uint32_t occurrence)
+        : inner_(inner), port_(port), occurrence_(occurrence)
+    {
+    }
+    int32_t loadDriver() override { return inner_.loadDriver(); }
+    void unloadDriver() override { inner_.unloadDriver(); }
+    int32_t openDevice() override { return inner_.openDevice(); }
+    bool reloadOnOpenFailure() const override { return inner_.reloadOnOpenFailure(); }
+    void closeDevice() override { inner_.closeDevice(); }
+    int32_t inByte(uint32_t port, uint8_t& value) override
+    {
+        if (port == port_ && ++reads_ == occurrence_) return 0;
+        return inner_.inByte(port, value);
+    }
+    int32_t inDword(uint32_t port, uint32_t& value) override { return inner_.inDword(port, value); }
+    int32_t outByte(uint32_t port, uint8_t value) override { return inner_.outByte(port, value); }
+    int32_t outDword(uint32_t port, uint32_t value) override { return inner_.outDword(port, value); }
+    int32_t readMsr(uint32_t index, uint32_t& low, uint32_t& high) override
+    {
+        return inner_.readMsr(index, low, high);
+    }
+
+private:
+    ChannelBackend& inner_;
+    uint32_t port_;
+    uint32_t occurrence_;
+    uint32_t reads_ = 0;
 };
 
 // The word transfer's tail: start, busy wait (busy on the first poll), flag
@@ -217,6 +253,74 @@ TEST_F(SmbusTransactionTest, EndsThatLookCompleteButAreNot)
     EXPECT_LT(board().clock().nowNs() - before, 20'000'000u) << "no wait ran to its bound";
     EXPECT_EQ(smbusReadWord(0xD3, 31, first, second), 1);
     EXPECT_EQ(second, chip().reg(31));
+}
+
+// A data register whose read failed holds nothing the device sent: the
+// transaction delivers nothing, and what it reports is no completion.
+TEST_F(SmbusTransactionTest, AFailedDataReadDeliversNothing)
+{
+    struct Case {
+        const char* what;
+        bool block;
+        uint32_t offset;      // of the register whose read fails
+        uint32_t occurrence;  // its nth read
+    };
+    const Case cases[] = {
+        {"word, first byte", false, 5, 1}, {"word, second byte", false, 6, 1}, {"block, count", true, 5, 1},
+        {"block, first byte", true, 7, 1}, {"block, ninth byte", true, 7, 9},  {"block, last byte", true, 7, 17},
+    };
+    std::vector<SmbusExchange> reported;
+    const auto record = [](const SmbusExchange& e, void* to) {
+        static_cast<std::vector<SmbusExchange>*>(to)->push_back(e);
+    };
+    setSmbusExchangeHook(record, &reported);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        useFault("");
+        OneFailedRead failing(machine->channel, smbusPorts.base + c.offset, c.occurrence);
+        Platform platform = machine->platform(notifier);
+        platform.channel = &failing;
+        installPlatform(platform);
+        reported.clear();
+        if (c.block) {
+            uint8_t buffer[32];
+            std::fill(std::begin(buffer), std::end(buffer), uint8_t{0xEE});
+            EXPECT_EQ(smbusReadBlock(0xD3, 0, buffer), 0);
+            // Without its count the block has no first byte either.
+            if (c.offset == 5) {
+                EXPECT_EQ(buffer[0], 0xEE) << "a byte stored";
+            }
+        } else {
+            uint8_t first = 0xEE;
+            uint8_t second = 0xEE;
+            EXPECT_EQ(smbusReadWord(0xD3, 18, first, second), 0);
+        }
+        EXPECT_EQ(reported.size(), 1u);
+        for (const SmbusExchange& e : reported) {
+            EXPECT_NE(e.outcome, SmbusOutcome::Done);
+            EXPECT_EQ(e.count, 0);
+        }
+    }
+    setSmbusExchangeHook(nullptr, nullptr);
+    installPlatform(machine->platform(notifier));
+}
+
+// An interrupt flag left standing from before (by an earlier owner of the
+// bus, or a transaction given up): pass 1's flag clear reads it before this
+// transfer starts, and a one-byte write still waits for its own end.
+TEST_F(SmbusTransactionTest, EndFlagsFromBeforeTheStartAreNotItsEnd)
+{
+    const uint32_t base = smbusPorts.base;
+    writePortByte(base + 4, 0xD3);  // a word read of register 31, driven by hand
+    writePortByte(base + 3, 31);
+    writePortByte(base + 2, 0x0C | 0x40);
+    platformTiming().sleepMs(2);
+    uint8_t status = 0;
+    readPortByte(base, status);
+    ASSERT_EQ(status & 0x03, 0x02) << "ended, its interrupt flag standing";
+    const uint8_t byte = chip().reg(0);
+    EXPECT_EQ(smbusWriteBlock(0xD2, 0, &byte, 1), 1);
+    EXPECT_EQ(chip().blockWrites(), 1u) << "returned before the byte went out";
 }
 
 TEST_F(SmbusTransactionTest, WordTransfersStillWorkOnTheStrictController)

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # tools/build-cli.sh BUILD ARCH: qz8fsb-cli as it ships, for the Debian
 # architecture ARCH (amd64, or i386 for the QZ8-II's own Pentium 4), built in
-# BUILD/cli-ARCH. Prints the program's path. The same binary goes into the
-# QEMU guests of make qemu-test and into the package of make dist.
+# BUILD/cli-ARCH, linked against the system's C and C++ libraries. Prints the
+# program's path. The same binary goes into the package of make dist and,
+# with those libraries, into the QEMU guests of make qemu-test.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$(realpath -m "${1:?usage: build-cli.sh BUILD ARCH}")

@@ -33,8 +33,10 @@ build_in() {
 started=$(date +%s)
 one=$work/one/qz8fsb
 two=$work/two/a/deeper/folder/qz8fsb
-build_in one "$one" LC_ALL=C TZ=UTC
-(umask 002 && build_in two "$two" LC_ALL=C.UTF-8 TZ=XST-14)
+# Both take the library packages dpkg-shlibdeps reads from this build's
+# download, fetched once.
+build_in one "$one" LC_ALL=C TZ=UTC QZ8_APT_STATE="$build"
+(umask 002 && build_in two "$two" LC_ALL=C.UTF-8 TZ=XST-14 QZ8_APT_STATE="$build")
 
 status=0
 for file in SHA256SUMS $(awk '{ print $2 }' "$one/dist/SHA256SUMS"); do

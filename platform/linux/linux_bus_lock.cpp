@@ -25,12 +25,6 @@ void pause(uint32_t ms)
     }
 }
 
-// No symbolic link is followed: a world-writable folder such as /tmp could
-// point one at a file of the system.
-int openFile(const std::string& path)
-{
-    return open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-}
 
 }  // namespace
 
@@ -40,10 +34,10 @@ LinuxBusLock::~LinuxBusLock()
     if (fd_ >= 0) close(fd_);
 }
 
-bool LinuxBusLock::openLockFile()
+bool LinuxBusLock::open()
 {
-    if (fd_ < 0) fd_ = openFile(path_);
-    if (fd_ < 0) fd_ = openFile(fallback_);
+    // No symbolic link is followed, should one ever stand at the path.
+    if (fd_ < 0) fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     return fd_ >= 0;
 }
 
@@ -51,7 +45,7 @@ bool LinuxBusLock::acquire(uint32_t timeoutMs)
 {
     if (held_) return true;
     // Without a lock file the bus cannot be shared safely: refuse.
-    if (!openLockFile()) return false;
+    if (!open()) return false;
     const int64_t deadline = nowMs() + timeoutMs;
     for (;;) {
         if (flock(fd_, LOCK_EX | LOCK_NB) == 0) {

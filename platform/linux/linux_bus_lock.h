@@ -7,30 +7,26 @@
 
 #include "platform/platform.h"
 
-constexpr char kBusLockPath[] = "/run/lock/qz8fsb.lock";
-constexpr char kBusLockFallbackPath[] = "/tmp/qz8fsb.lock";
+// In a folder only root can write: in a folder open to all (/run/lock,
+// /tmp) any user could hold the lock and keep root's tool off the bus.
+constexpr char kBusLockPath[] = "/run/qz8fsb.lock";
 
 class LinuxBusLock final : public BusLock {
 public:
-    // The fallback serves where the first path's folder is missing or not
-    // writable.
-    explicit LinuxBusLock(std::string path = kBusLockPath, std::string fallback = kBusLockFallbackPath)
-        : path_(std::move(path)), fallback_(std::move(fallback))
-    {
-    }
+    explicit LinuxBusLock(std::string path = kBusLockPath) : path_(std::move(path)) {}
     LinuxBusLock(const LinuxBusLock&) = delete;
     LinuxBusLock& operator=(const LinuxBusLock&) = delete;
     ~LinuxBusLock();
 
+    // Opens (or makes) the lock file; false with errno set when it cannot.
+    bool open();
+    const std::string& path() const { return path_; }
     // Polls until the lock is this object's or `timeoutMs` have passed.
     bool acquire(uint32_t timeoutMs) override;
     void release() override;
 
 private:
-    bool openLockFile();
-
     std::string path_;
-    std::string fallback_;
     int fd_ = -1;
     bool held_ = false;
 };

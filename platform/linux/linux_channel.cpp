@@ -44,18 +44,25 @@ LinuxChannel::LinuxChannel(LinuxAccessPaths paths)
 int32_t LinuxChannel::loadDriver()
 {
     if (loaded_) return 1;
-    if (iopl(kFullPortAccess) != 0) {
+    if (!osConfig_ && !grantPorts()) {
         sayRefused("iopl(3) was refused");
         return 0;
     }
     if (!paths_.msrDevice.empty() && !msr_.open(paths_.msrDevice.c_str())) {
         sayRefused("cannot open " + paths_.msrDevice);
-        iopl(kNoPortAccess);
+        unloadDriver();
         return 0;
     }
     smbusBase_ = findSmbusBlock();
     loaded_ = true;
     return 1;
+}
+
+bool LinuxChannel::grantPorts()
+{
+    if (ports_) return true;
+    ports_ = iopl(kFullPortAccess) == 0;
+    return ports_;
 }
 
 uint16_t LinuxChannel::findSmbusBlock()
@@ -70,15 +77,16 @@ uint16_t LinuxChannel::findSmbusBlock()
 
 void LinuxChannel::unloadDriver()
 {
-    if (!loaded_) return;
     loaded_ = false;
     msr_.close();
+    if (!ports_) return;
+    ports_ = false;
     iopl(kNoPortAccess);
 }
 
 bool LinuxChannel::allows(zornik::Access access, uint32_t port) const
 {
-    return loaded_ && linuxAllowsPort(access, port, smbusBase_, osConfig_);
+    return loaded_ && ports_ && linuxAllowsPort(access, port, smbusBase_, osConfig_);
 }
 
 int32_t LinuxChannel::inByte(uint32_t port, uint8_t& value)

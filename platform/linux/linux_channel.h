@@ -1,8 +1,9 @@
-// The hardware channel on Linux: the port instructions themselves, allowed by
-// iopl(3), PCI configuration space from the kernel (sysfs) where it is
-// mounted, and MSRs from the msr device. Never /dev/port: it splits a 32-bit
-// write into byte writes, and the byte after 0xCF8 is the reset control
-// register.
+// The hardware channel on Linux: PCI configuration space from the kernel
+// (sysfs) where it is mounted, MSRs from the msr device, and the port
+// instructions themselves, allowed by iopl(3): for the PCI scan only where
+// sysfs is missing, for the SMBus host only where no kernel driver owns it.
+// Never /dev/port: it splits a 32-bit write into byte writes, and the byte
+// after 0xCF8 is the reset control register.
 #pragma once
 
 #include <string>
@@ -21,17 +22,21 @@ public:
     explicit LinuxChannel(LinuxAccessPaths paths);
     ~LinuxChannel() { unloadDriver(); }
 
-    // Gains port access, opens the msr device when one is named, and finds
-    // the SMBus host block whose ports alone it will let through; says
+    // Opens the msr device when one is named, finds the SMBus host block
+    // whose ports alone it will let through, and gains port access where
+    // sysfs is missing (the scan needs the configuration ports then); says
     // through the platform's notifier what was refused.
     int32_t loadDriver() override;
+    // Port access for the SMBus host block, once loaded: false with errno
+    // set when the kernel refuses iopl(3).
+    bool grantPorts();
     void unloadDriver() override;
     // Nothing more to open once loaded.
     int32_t openDevice() override { return loaded_ ? 1 : 0; }
     bool reloadOnOpenFailure() const override { return false; }
     void closeDevice() override {}
-    // Fail without a cycle while not loaded, and for a port the rules of
-    // platform/linux/linux_port_rules.h refuse.
+    // Fail without a cycle while not loaded or without port access, and for
+    // a port the rules of platform/linux/linux_port_rules.h refuse.
     int32_t inByte(uint32_t port, uint8_t& value) override;
     int32_t inDword(uint32_t port, uint32_t& value) override;
     int32_t outByte(uint32_t port, uint8_t value) override;
@@ -48,5 +53,6 @@ private:
     bool osConfig_;
     MsrFile msr_;
     bool loaded_ = false;
+    bool ports_ = false;  // iopl(3) granted
     uint16_t smbusBase_ = 0;
 };

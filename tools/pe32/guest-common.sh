@@ -111,5 +111,7 @@ start_display() {
 # Every wait bound is stretched for the emulation; Wine's services stay up
 # between programs (starting them costs seconds here).
 export QZ8_GUI_DISPLAY=state QZ8_GUI_DISPLAY_STATE=/tmp/display QZ8_GUI_TIME_SCALE=4
+# The window soak: 30 passes under the emulation, not the 200 of wine64.
+export QZ8_GUI_SOAK_CYCLES=30
 export QZ8_GUI_DRIVER=$bin/qz8-guidriver.exe QZ8_GUI_APPDIR=$bin QZ8_GUI_SHOTS=$out/screenshots
 export QZ8_WINE_KEEP=3600 QZ8_WINE_TIMEOUT=1800

@@ -57,6 +57,8 @@ const Command kCommands[] = {
     {"hold-mutex", 2, cmdHoldMutex, false},
     {"release-mutex", 1, cmdReleaseMutex, false},
     {"screenshot", 2, cmdScreenshot, false},
+    {"soak-baseline", 1, cmdSoakBaseline, false},
+    {"soak-check", 1, cmdSoakCheck, false},
     {"sleep", 2, cmdSleep, false},
     {"timeout", 2, cmdTimeout, false},
     {"print-elapsed", 2, cmdPrintElapsed, false},

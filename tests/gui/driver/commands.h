@@ -40,4 +40,7 @@ CommandFunction cmdHoldMutex, cmdReleaseMutex;
 // commands_screen.cpp: screenshots.
 CommandFunction cmdScreenshot;
 
+// commands_soak.cpp: what the program holds, counted and compared.
+CommandFunction cmdSoakBaseline, cmdSoakCheck;
+
 }  // namespace guidriver

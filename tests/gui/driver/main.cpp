@@ -3,14 +3,16 @@
 // SCRIPTNAME-failed when screenshots are taken. Exit status 0 when every line
 // passed, 1 on a failure, 2 on a bad script. QZ8_GUI_TIME_SCALE=N multiplies
 // every wait bound by N (an emulated machine is that much slower).
+// "repeat COUNT [VARIABLE]" ... "end-repeat" runs the lines between again.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <vector>
 
-#include "script_line.h"
+#include "script_flow.h"
 #include "session.h"
 
 namespace {
@@ -40,6 +42,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s: cannot open\n", argv[1]);
         return 2;
     }
+    std::vector<std::string> texts;
+    for (std::string text; std::getline(script, text);) texts.push_back(text);
     guidriver::Session session;
     if (const char* scale = std::getenv("QZ8_GUI_TIME_SCALE")) {
         const long factor = std::atol(scale);
@@ -47,32 +51,30 @@ int main(int argc, char** argv)
     }
     session.timeoutMs *= session.timeScale;
     session.expectMs *= session.timeScale;
-    std::string text;
-    int number = 0;
-    while (std::getline(script, text)) {
-        ++number;
-        guidriver::ScriptLine line;
-        std::string failure;
-        if (!guidriver::parseLine(text, number, line, failure)) {
-            std::fprintf(stderr, "%s:%d: %s\n", argv[1], number, failure.c_str());
-            return 2;
-        }
-        if (line.words.empty()) continue;
+    session.target.setPollMs(10 * session.timeScale);
+    guidriver::ScriptFlow flow(texts);
+    guidriver::ScriptLine line;
+    std::string failure;
+    while (flow.next(line, failure)) {
         LARGE_INTEGER begin;
         QueryPerformanceCounter(&begin);
         const bool passed = guidriver::runCommand(session, line, failure);
         session.lastCommandMs = guidriver::millisecondsSince(begin);
         if (!passed) {
-            std::fprintf(stderr, "%s:%d: %s\n  FAILED: %s\n", argv[1], number, text.c_str(), failure.c_str());
+            std::fprintf(stderr, "%s:%d: %s\n  FAILED: %s\n", argv[1], line.number, line.raw.c_str(), failure.c_str());
             std::fflush(stderr);
             screenshotOfFailure(session, argv[1]);
             return 1;
         }
     }
+    if (!failure.empty()) {
+        std::fprintf(stderr, "%s:%d: %s\n", argv[1], line.number, failure.c_str());
+        return 2;
+    }
     if (session.target.running()) {
         std::fprintf(stderr, "%s: the program is still running at the end of the script\n", argv[1]);
         return 1;
     }
-    std::fprintf(stderr, "%s: %d lines passed\n", argv[1], number);
+    std::fprintf(stderr, "%s: %d lines passed\n", argv[1], static_cast<int>(texts.size()));
     return 0;
 }

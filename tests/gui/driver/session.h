@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "process_census.h"
 #include "script_line.h"
 #include "target.h"
 
@@ -20,6 +21,10 @@ struct Session {
     DWORD expectMs = 3000;        // for an expected state to come about
     DWORD timeScale = 1;          // every wait bound times this: a slow (emulated) machine
     HANDLE heldMutex = nullptr;   // a mutex the script holds itself
+    // soak-baseline: its census, when it was taken, and how often it ran.
+    Census soakBaseline;
+    LARGE_INTEGER soakBaselineAt{};
+    long soakPasses = 0;
 };
 
 // Runs one command line. False with a message that says what was expected

@@ -7,7 +7,6 @@ namespace guidriver {
 
 namespace {
 
-constexpr DWORD kPollMs = 50;
 
 struct Search {
     DWORD processId;
@@ -112,7 +111,7 @@ bool Target::waitExit(DWORD timeoutMs, DWORD& status)
 {
     if (info_.hProcess == nullptr) return false;
     const DWORD begin = GetTickCount();
-    while (WaitForSingleObject(info_.hProcess, kPollMs) == WAIT_TIMEOUT) {
+    while (WaitForSingleObject(info_.hProcess, pollMs_) == WAIT_TIMEOUT) {
         look();
         if (GetTickCount() - begin > timeoutMs) return false;
     }
@@ -156,7 +155,7 @@ HWND Target::waitWindow(const std::string& caption, DWORD timeoutMs)
         EnumWindows(visit, reinterpret_cast<LPARAM>(&search));
         if (search.found != nullptr) return search.found;
         if (!running() || GetTickCount() - begin > timeoutMs) return nullptr;
-        Sleep(kPollMs);
+        Sleep(pollMs_);
     }
 }
 
@@ -168,7 +167,7 @@ bool Target::waitGone(const std::string& caption, DWORD timeoutMs)
         EnumWindows(visit, reinterpret_cast<LPARAM>(&search));
         if (search.found == nullptr) return true;
         if (GetTickCount() - begin > timeoutMs) return false;
-        Sleep(kPollMs);
+        Sleep(pollMs_);
     }
 }
 
@@ -180,7 +179,7 @@ Target::Outcome Target::press(HWND to, UINT message, WPARAM w, LPARAM l, DWORD t
     const DWORD begin = GetTickCount();
     Outcome outcome = Outcome::TimedOut;
     for (;;) {
-        if (WaitForSingleObject(sender, kPollMs) == WAIT_OBJECT_0) {
+        if (WaitForSingleObject(sender, pollMs_) == WAIT_OBJECT_0) {
             outcome = Outcome::Handled;
             break;
         }
@@ -206,7 +205,7 @@ bool Target::waitClosed(HWND window, DWORD timeoutMs)
     const DWORD begin = GetTickCount();
     while (IsWindow(window) && IsWindowVisible(window)) {
         if (GetTickCount() - begin > timeoutMs) return false;
-        Sleep(kPollMs);
+        Sleep(pollMs_);
     }
     look();
     return true;

@@ -47,12 +47,18 @@ public:
     // Refreshes the record of captions seen; called by every polling loop.
     void look();
 
+    // How often the waits look again: a window that opens or closes is seen
+    // that much later at most.
+    void setPollMs(DWORD ms) { pollMs_ = ms; }
+
+    HANDLE process() const { return info_.hProcess; }
     DWORD processId() const { return info_.dwProcessId; }
     DWORD threadId() const { return info_.dwThreadId; }
 
 private:
     PROCESS_INFORMATION info_{};
     std::set<std::string> seen_;
+    DWORD pollMs_ = 50;
 };
 
 std::string windowText(HWND window);  // WM_GETTEXT, works across processes
