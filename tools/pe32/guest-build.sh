@@ -20,9 +20,10 @@ mkdir -p "$work"
 log() { echo "pe32-guest: $*" >&2; }
 
 # Wine and an X server for the windows, ImageMagick for the screenshots,
-# pciutils to compare the PCI table with, the 686 kernel (no PAE, as a
+# pciutils to compare the PCI table with, i2c-tools to read the chip at 0x69
+# through the kernel's own SMBus driver, the 686 kernel (no PAE, as a
 # Pentium 4 of the 850's day runs it) and busybox for the initramfs.
-packages=wine,wine32,libwine,fonts-wine,xvfb,xauth,x11-utils,procps,imagemagick,pciutils,linux-image-686,busybox-static
+packages=wine,wine32,libwine,fonts-wine,xvfb,xauth,x11-utils,procps,imagemagick,pciutils,i2c-tools,linux-image-686,busybox-static
 mirror=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE)' | awk '$2 == "bookworm" {print $1; exit}')
 mirror=${mirror:-http://deb.debian.org/debian/}
 

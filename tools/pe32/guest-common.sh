@@ -46,10 +46,65 @@ service_folder() {
 # The failed line of a window script, from the script driver's log.
 failed_line() { grep -a -A1 -m1 ':[0-9]*: ' "$1" | tr -d '\r' | tr '\n' ' '; }
 
+# The window scripts of the PE32+ run and the channel and service tests, from
+# the queue the run's guests share (/srv/queue.txt, longest first): each item
+# is done by the guest that claims it first, by making its folder under
+# /srv/claims, which only one guest can. One line each: "pe32.gui.NAME" or
+# "pe32.NAME", ok or FAIL, with its seconds.
+run_queue() {  # [ITEM]: one this guest leaves to the others
+    local item name begin
+    export QZ8_GUI_DRIVER_SYS=$bin/zornik-sim.sys
+    while read -r item; do
+        [ "$item" = "${1:-}" ] && continue
+        mkdir "/srv/claims/${item//\//_}" 2>/dev/null || continue
+        if [ "$item" = channel-tests ]; then
+            # The channel's NT line with no driver file; the shipped drivers
+            # under the service manager.
+            gtest win32_channel /tmp "$bin/qz8_win32_tests.exe"
+            gtest driver_service "$(service_folder)" "$bin/qz8_driver_service_tests.exe"
+            continue
+        fi
+        name=$(basename "$item" .gui)
+        begin=$(date +%s)
+        if QZ8_GUI_WORK=/tmp/work/$name bash "$repo/tools/gui-test.sh" "$repo/$item" </dev/null \
+            >"$out/logs/$name.log" 2>&1; then
+            result "gui.$name" ok "$(seconds_since "$begin")"
+        else
+            result "gui.$name" FAIL "$(seconds_since "$begin"): $(failed_line "$out/logs/$name.log")" \
+                "$out/logs/$name.log"
+        fi
+    done </srv/queue.txt
+}
+
+# FILE=VERSION...: the Windows version Wine claims to each program of that
+# file name (its per-program setting, as winecfg writes it), in one Wine run.
+set_versions() {
+    local pair
+    {
+        printf 'REGEDIT4\r\n'
+        for pair in "$@"; do
+            printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s]\r\n"Version"="%s"\r\n' \
+                "${pair%%=*}" "${pair#*=}"
+        done
+    } >/tmp/versions.reg
+    bash "$repo/tools/wine-run.sh" reg.exe import "$(winpath /tmp/versions.reg)" </dev/null >/dev/null 2>&1
+}
+
+# Xvfb, and Wine's desktop on it, up before the first program: a program
+# that opens a window where there is no desktop yet starts one and gives up
+# after 10 s, which a loaded emulated machine can take, and then cannot make
+# its windows. [LAUNCHER] starts the desktop's Wine processes (with_ports).
 start_display() {
     bash "$repo/tools/gui-display.sh" start /tmp/display >/dev/null
     read -r DISPLAY _ </tmp/display
     export DISPLAY
+    QZ8_WINE_TIMEOUT=86400 "$@" bash "$repo/tools/wine-run.sh" explorer.exe "/desktop=Default,$QZ8_WINE_DESKTOP" \
+        </dev/null >/dev/null 2>&1 &
+    for _ in $(seq 600); do
+        xwininfo -root -tree 2>/dev/null | grep -q 'Wine desktop' && return 0
+        sleep 0.5
+    done
+    echo "pe32: Wine's desktop did not come up" >&2
 }
 
 # As tests/gui/CMakeLists.txt gives the window scripts on the 64-bit build.

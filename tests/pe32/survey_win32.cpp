@@ -1,7 +1,9 @@
-// qz8-survey-nt: the production program's start-up survey on the NT line
-// (the driver service, the device, the PCI scan, the SMBus host), printed as
-// qz8fsb-cli's survey prints it, for a script to compare with what the
-// machine itself reports. A test program: the window never shows the table.
+// qz8-survey-win32: the production program's start-up survey through the
+// production back end (NT line: the driver service and its device; 9x line:
+// the VxD probe and the program's own port instructions), then the PCI scan
+// and the SMBus host, printed as qz8fsb-cli's survey prints them, for a
+// script to compare with what the machine itself reports. A test program:
+// the window never shows the table.
 #include <cstdio>
 
 #include "cli/pci_lines.h"
