@@ -1,5 +1,5 @@
 # Sourced by the guest scripts that run the production program on the
-# machine's own ports (guest-ports.sh: the NT line, guest-win9x.sh: the 9x
+# machine's own ports (guest-ports.sh: the NT line, ports-win9x.sh: the 9x
 # line), after guest-common.sh: what the guest's own kernel reports of the
 # machine, read before any Wine process touches it, and what the program's
 # survey is compared with.
